@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+// Paths and process helpers shared by the test executables.
+namespace TestSupport {
+
+// The repository's root and the build folder, as ctest passes them in.
+QString sourceDir();
+QString binaryDir();
+// The built `vellora` executable.
+QString velloraExecutable();
+
+struct ProcessResult {
+    bool finished = false; // false: it timed out and was killed
+    int exitCode = -1;
+    QByteArray standardOutput;
+    QByteArray standardError;
+};
+
+// Runs a program to its end, feeding it standardInput and then closing it.
+ProcessResult run(const QString &program, const QStringList &arguments, const QByteArray &standardInput = {},
+                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                  int timeoutMs = 120000);
+
+// run() for the built `vellora`.
+ProcessResult runVellora(const QStringList &arguments, const QByteArray &standardInput = {},
+                         const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                         int timeoutMs = 120000);
+
+} // namespace TestSupport

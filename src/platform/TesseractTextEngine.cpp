@@ -1,0 +1,675 @@
+#include "TesseractTextEngine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QtGlobal>
+
+#include <leptonica/allheaders.h>
+#include <opencc/opencc.h>
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+#include <algorithm>
+#include <cmath>
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#ifdef VELLORA_HAVE_OPENMP
+#include <omp.h>
+#endif
+
+namespace {
+
+const QString engineErrorDomain = QStringLiteral("TextRecognition.Tesseract");
+
+struct LanguageModel {
+    const char16_t *identifier;
+    const char *model;
+};
+
+// In preference order; also the order in which models are combined when the
+// caller leaves the choice to the engine.
+constexpr LanguageModel languageModels[] = {
+    {u"zh-Hans", "chi_sim"},
+    {u"zh-Hant", "chi_tra"},
+    {u"en-US", "eng"},
+};
+
+struct TessBaseApiDeleter {
+    void operator()(tesseract::TessBaseAPI *api) const {
+        api->End();
+        delete api;
+    }
+};
+using TessBaseApiPointer = std::unique_ptr<tesseract::TessBaseAPI, TessBaseApiDeleter>;
+
+struct PixDeleter {
+    void operator()(PIX *pix) const { pixDestroy(&pix); }
+};
+using PixPointer = std::unique_ptr<PIX, PixDeleter>;
+
+struct TesseractTextDeleter {
+    void operator()(char *text) const { delete[] text; }
+};
+using TesseractText = std::unique_ptr<char, TesseractTextDeleter>;
+
+struct OpenccDeleter {
+    void operator()(void *handle) const { opencc_close(static_cast<opencc_t>(handle)); }
+};
+using OpenccPointer = std::unique_ptr<void, OpenccDeleter>;
+
+struct OpenccTextDeleter {
+    void operator()(char *text) const { opencc_convert_utf8_free(text); }
+};
+using OpenccText = std::unique_ptr<char, OpenccTextDeleter>;
+
+Error engineError(qint64 code, const QString &description) {
+    return Error{engineErrorDomain, code, description};
+}
+
+Error imageReaderError(const QString &description) {
+    return Error{QString::fromUtf16(TextEngine::imageReaderErrorDomain), TextEngine::imageReaderErrorCode, description};
+}
+
+// ---------------------------------------------------------------------------
+// Data folder
+
+QString findDataPath(const QString &configured) {
+    if (!configured.isEmpty())
+        return QDir::cleanPath(configured);
+    QStringList candidates;
+    const QString prefix = qEnvironmentVariable("TESSDATA_PREFIX");
+    if (!prefix.isEmpty()) {
+        // Both conventions are in use: the folder itself, or its parent.
+        candidates << prefix << QDir(prefix).filePath(QStringLiteral("tessdata"));
+    }
+#ifdef VELLORA_TESSDATA_PREFIX
+    // The library's install prefix as pkg-config reported it at build time.
+    const QString installPrefix = QStringLiteral(VELLORA_TESSDATA_PREFIX);
+    candidates << installPrefix + QStringLiteral("/share/tesseract-ocr/%1/tessdata").arg(TESSERACT_MAJOR_VERSION)
+               << installPrefix + QStringLiteral("/share/tesseract-ocr/%1.00/tessdata").arg(TESSERACT_MAJOR_VERSION - 1)
+               << installPrefix + QStringLiteral("/share/tessdata");
+#endif
+    candidates << QStringLiteral("/usr/share/tesseract-ocr/%1/tessdata").arg(TESSERACT_MAJOR_VERSION)
+               << QStringLiteral("/usr/share/tesseract-ocr/4.00/tessdata") << QStringLiteral("/usr/share/tessdata")
+               << QStringLiteral("/usr/local/share/tessdata");
+    for (const QString &candidate : std::as_const(candidates)) {
+        const QDir dir(candidate);
+        if (!dir.entryList({QStringLiteral("*.traineddata")}, QDir::Files).isEmpty())
+            return QDir::cleanPath(dir.absolutePath());
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------------------
+// OpenMP threads
+
+int threadLimitFromEnvironment() {
+    bool ok = false;
+    const int limit = qEnvironmentVariableIntValue("OMP_THREAD_LIMIT", &ok);
+    return ok && limit > 0 ? limit : 0;
+}
+
+// libgomp reads OMP_THREAD_LIMIT when it is loaded, which for a program linked
+// against libtesseract is before main(). Where the environment sets no limit,
+// the variable is still set (for libraries loaded later and child processes)
+// and, for a limit of one, every OpenMP region is made inactive, which is the
+// same limit applied at run time.
+void applyThreadLimit() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (threadLimitFromEnvironment() > 0)
+            return;
+        const int limit = TesseractTextEngine::defaultThreadLimit();
+        qputenv("OMP_THREAD_LIMIT", QByteArray::number(limit));
+#ifdef VELLORA_HAVE_OPENMP
+        if (limit == 1)
+            omp_set_max_active_levels(0);
+#endif
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Preprocessing: what Tesseract reads best is dark text on a light, even
+// background, lines of text about 30 to 40 pixels high, and a margin.
+
+struct GreyImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;
+
+    std::uint8_t &at(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
+    std::uint8_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+bool isReadableFormat(QImage::Format format) {
+    switch (format) {
+    case QImage::Format_Grayscale8:
+    case QImage::Format_RGB888:
+    case QImage::Format_BGR888:
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+    case QImage::Format_RGBX8888:
+    case QImage::Format_RGBA8888:
+    case QImage::Format_RGBA8888_Premultiplied:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Luminance of the image composed over white (transparent areas read as paper).
+GreyImage toGrey(const QImage &source) {
+    GreyImage grey;
+    grey.width = source.width();
+    grey.height = source.height();
+    grey.pixels.resize(static_cast<size_t>(grey.width) * grey.height);
+    if (source.format() == QImage::Format_Grayscale8) {
+        for (int y = 0; y < grey.height; ++y)
+            std::copy_n(source.constScanLine(y), grey.width, &grey.at(0, y));
+        return grey;
+    }
+    const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < grey.height; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+        for (int x = 0; x < grey.width; ++x) {
+            const QRgb pixel = line[x];
+            const int alpha = qAlpha(pixel);
+            const int luminance = qGray(pixel);
+            grey.at(x, y) = static_cast<std::uint8_t>((luminance * alpha + 255 * (255 - alpha) + 127) / 255);
+        }
+    }
+    return grey;
+}
+
+int medianOf(std::vector<int> &values) {
+    if (values.empty())
+        return 0;
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+// Rows whose background is dark (a dark theme, a highlighted menu row, a
+// coloured table header) are inverted, so all text ends up dark on light.
+void makeBackgroundLight(GreyImage &image) {
+    std::vector<int> row(static_cast<size_t>(image.width));
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x)
+            row[static_cast<size_t>(x)] = image.at(x, y);
+        if (medianOf(row) >= 128)
+            continue;
+        for (int x = 0; x < image.width; ++x)
+            image.at(x, y) = static_cast<std::uint8_t>(255 - image.at(x, y));
+    }
+}
+
+// The background level of each row (its median), after makeBackgroundLight.
+std::vector<int> rowBackgrounds(const GreyImage &image) {
+    std::vector<int> backgrounds(static_cast<size_t>(image.height));
+    std::vector<int> row(static_cast<size_t>(image.width));
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x)
+            row[static_cast<size_t>(x)] = image.at(x, y);
+        backgrounds[static_cast<size_t>(y)] = medianOf(row);
+    }
+    return backgrounds;
+}
+
+constexpr int inkContrast = 60;
+
+bool isInk(const GreyImage &image, const std::vector<int> &backgrounds, int x, int y) {
+    return backgrounds[static_cast<size_t>(y)] - image.at(x, y) >= inkContrast;
+}
+
+// Table grid lines, separators and underlines touch the glyphs beside them and
+// turn into stray characters; long straight runs of ink are painted over with
+// the background.
+void removeRules(GreyImage &image, const std::vector<int> &backgrounds) {
+    const int minimumHorizontal = std::max(60, image.width / 4);
+    for (int y = 0; y < image.height; ++y) {
+        int x = 0;
+        while (x < image.width) {
+            if (!isInk(image, backgrounds, x, y)) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < image.width && isInk(image, backgrounds, end, y))
+                ++end;
+            if (end - x >= minimumHorizontal) {
+                for (int i = x; i < end; ++i)
+                    image.at(i, y) = static_cast<std::uint8_t>(backgrounds[static_cast<size_t>(y)]);
+            }
+            x = end;
+        }
+    }
+    const int minimumVertical = std::max(20, image.height * 85 / 100);
+    for (int x = 0; x < image.width; ++x) {
+        int y = 0;
+        while (y < image.height) {
+            if (!isInk(image, backgrounds, x, y)) {
+                ++y;
+                continue;
+            }
+            int end = y;
+            while (end < image.height && isInk(image, backgrounds, x, end))
+                ++end;
+            if (end - y >= minimumVertical) {
+                for (int i = y; i < end; ++i)
+                    image.at(x, i) = static_cast<std::uint8_t>(backgrounds[static_cast<size_t>(i)]);
+            }
+            y = end;
+        }
+    }
+}
+
+// The median height of the bands of rows that hold ink: the height of a line of
+// text, or 0 when the image holds none.
+int typicalLineHeight(const GreyImage &image, const std::vector<int> &backgrounds) {
+    std::vector<int> heights;
+    int bandStart = -1;
+    for (int y = 0; y <= image.height; ++y) {
+        bool hasInk = false;
+        if (y < image.height) {
+            for (int x = 0; x < image.width && !hasInk; ++x)
+                hasInk = isInk(image, backgrounds, x, y);
+        }
+        if (hasInk && bandStart < 0) {
+            bandStart = y;
+        } else if (!hasInk && bandStart >= 0) {
+            if (y - bandStart >= 4)
+                heights.push_back(y - bandStart);
+            bandStart = -1;
+        }
+    }
+    return medianOf(heights);
+}
+
+PixPointer toPix(const GreyImage &image, int margin) {
+    PixPointer pix(pixCreate(image.width + 2 * margin, image.height + 2 * margin, 8));
+    if (!pix)
+        return pix;
+    pixSetAllArbitrary(pix.get(), 255);
+    l_uint32 *data = pixGetData(pix.get());
+    const l_int32 wordsPerLine = pixGetWpl(pix.get());
+    for (int y = 0; y < image.height; ++y) {
+        l_uint32 *line = data + static_cast<ptrdiff_t>(y + margin) * wordsPerLine;
+        for (int x = 0; x < image.width; ++x)
+            SET_DATA_BYTE(line, x + margin, image.at(x, y));
+    }
+    return pix;
+}
+
+GreyImage scaled(const GreyImage &image, double factor) {
+    QImage source(image.pixels.data(), image.width, image.height, image.width, QImage::Format_Grayscale8);
+    const QImage result = source.scaled(qRound(image.width * factor), qRound(image.height * factor),
+                                        Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    GreyImage grey;
+    grey.width = result.width();
+    grey.height = result.height();
+    grey.pixels.resize(static_cast<size_t>(grey.width) * grey.height);
+    for (int y = 0; y < grey.height; ++y)
+        std::copy_n(result.constScanLine(y), grey.width, &grey.at(0, y));
+    return grey;
+}
+
+// ---------------------------------------------------------------------------
+// Clean-ups of the engine's own artefacts
+
+bool isHan(char32_t c) {
+    return QChar::script(c) == QChar::Script_Han;
+}
+
+bool isChinese(char32_t c) {
+    // Han characters, CJK punctuation and full-width forms.
+    return isHan(c) || (c >= 0x3000 && c <= 0x303F) || (c >= 0xFF00 && c <= 0xFFEF);
+}
+
+char32_t fullWidthOf(char32_t c, bool opening) {
+    switch (c) {
+    case U',':
+        return U'，';
+    case U':':
+        return U'：';
+    case U';':
+        return U'；';
+    case U'?':
+        return U'？';
+    case U'!':
+        return U'！';
+    case U'(':
+        return opening ? U'（' : 0;
+    case U')':
+        return opening ? 0 : U'）';
+    default:
+        return 0;
+    }
+}
+
+// Tesseract puts a space between every two Chinese characters and reads the
+// full-width punctuation of Chinese text as ASCII.
+QString normalizeChineseLine(const QString &line) {
+    std::u32string text = line.toStdU32String();
+    std::u32string out;
+    out.reserve(text.size());
+    auto previousNonSpace = [&out]() -> char32_t {
+        for (auto it = out.rbegin(); it != out.rend(); ++it) {
+            if (*it != U' ')
+                return *it;
+        }
+        return 0;
+    };
+    auto nextNonSpace = [&text](size_t from) -> char32_t {
+        for (size_t i = from; i < text.size(); ++i) {
+            if (text[i] != U' ')
+                return text[i];
+        }
+        return 0;
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char32_t c = text[i];
+        if (c == U' ') {
+            const char32_t before = previousNonSpace();
+            const char32_t after = nextNonSpace(i + 1);
+            if (!out.empty() && out.back() == U' ')
+                continue;
+            if (before && after && isChinese(before) && isChinese(after))
+                continue;
+            out.push_back(c);
+            continue;
+        }
+        const char32_t before = previousNonSpace();
+        const char32_t after = nextNonSpace(i + 1);
+        const bool chineseBefore = before && isHan(before);
+        const bool chineseAfter = after && isHan(after);
+        char32_t wide = 0;
+        if (c == U'(')
+            wide = chineseAfter || chineseBefore ? fullWidthOf(c, true) : 0;
+        else if (c == U')')
+            wide = chineseBefore ? fullWidthOf(c, false) : 0;
+        else if (chineseBefore)
+            wide = fullWidthOf(c, false);
+        if (wide) {
+            while (!out.empty() && out.back() == U' ')
+                out.pop_back();
+            out.push_back(wide);
+            while (i + 1 < text.size() && text[i + 1] == U' ' && c != U'(')
+                ++i;
+            continue;
+        }
+        out.push_back(c);
+    }
+    return QString::fromStdU32String(out);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+struct TesseractTextEngine::Private {
+    TesseractTextEngineOptions options;
+    QString dataPath;
+    QStringList installedModels;
+
+    std::mutex poolMutex;
+    // Initialised engines not in use, by language string and dictionary setting.
+    std::map<QString, std::vector<TessBaseApiPointer>> idle;
+    std::atomic<int> loads{0};
+
+    std::once_flag openccOnce;
+    std::mutex openccMutex;
+    OpenccPointer toSimplified;
+    OpenccPointer toTraditional;
+
+    TessBaseApiPointer acquire(const QByteArray &languages, bool dictionaries, Error *error);
+    void release(const QByteArray &languages, bool dictionaries, TessBaseApiPointer api);
+    QString convert(const OpenccPointer &converter, const QString &text);
+    QString unifyScript(const QString &text);
+};
+
+TessBaseApiPointer TesseractTextEngine::Private::acquire(const QByteArray &languages, bool dictionaries, Error *error) {
+    const QString key = QString::fromLatin1(languages) + (dictionaries ? u'+' : u'-');
+    {
+        const std::lock_guard lock(poolMutex);
+        auto &list = idle[key];
+        if (!list.empty()) {
+            TessBaseApiPointer api = std::move(list.back());
+            list.pop_back();
+            return api;
+        }
+    }
+    // Loading takes a while; other threads keep recognising meanwhile.
+    TessBaseApiPointer api(new tesseract::TessBaseAPI);
+    std::vector<std::string> names;
+    std::vector<std::string> values;
+    if (!dictionaries) {
+        names = {"load_system_dawg", "load_freq_dawg"};
+        values = {"0", "0"};
+    }
+    const QByteArray path = QFile::encodeName(dataPath);
+    const int status = api->Init(path.constData(), languages.constData(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names,
+                                 &values, false);
+    if (status != 0) {
+        *error = engineError(1, QStringLiteral("Tesseract could not load the models “%1” from %2.")
+                                    .arg(QString::fromLatin1(languages), dataPath));
+        return nullptr;
+    }
+    ++loads;
+    api->SetVariable("debug_file", "/dev/null");
+    api->SetVariable("preserve_interword_spaces", "1");
+    return api;
+}
+
+void TesseractTextEngine::Private::release(const QByteArray &languages, bool dictionaries, TessBaseApiPointer api) {
+    api->Clear();
+    const QString key = QString::fromLatin1(languages) + (dictionaries ? u'+' : u'-');
+    const std::lock_guard lock(poolMutex);
+    idle[key].push_back(std::move(api));
+}
+
+QString TesseractTextEngine::Private::convert(const OpenccPointer &converter, const QString &text) {
+    if (!converter)
+        return text;
+    const QByteArray utf8 = text.toUtf8();
+    const std::lock_guard lock(openccMutex);
+    OpenccText converted(opencc_convert_utf8(static_cast<opencc_t>(converter.get()), utf8.constData(),
+                                             static_cast<size_t>(utf8.size())));
+    return converted ? QString::fromUtf8(converted.get()) : text;
+}
+
+// The chi_sim and chi_tra models each read some characters in the other
+// script; the whole result is turned into the script most of its characters
+// are written in.
+QString TesseractTextEngine::Private::unifyScript(const QString &text) {
+    std::call_once(openccOnce, [this] {
+        const auto open = [](const char *config) {
+            opencc_t handle = opencc_open(config);
+            return handle == reinterpret_cast<opencc_t>(-1) ? OpenccPointer() : OpenccPointer(handle);
+        };
+        toSimplified = open("t2s.json");
+        toTraditional = open("s2tw.json");
+    });
+    if (!toSimplified || !toTraditional)
+        return text;
+    const std::u32string original = text.toStdU32String();
+    bool hasHan = false;
+    for (char32_t c : original)
+        hasHan = hasHan || isHan(c);
+    if (!hasHan)
+        return text;
+    const QString simplified = convert(toSimplified, text);
+    const QString traditional = convert(toTraditional, text);
+    const auto differences = [&original](const QString &other) {
+        const std::u32string converted = other.toStdU32String();
+        if (converted.size() != original.size())
+            return static_cast<qsizetype>(original.size());
+        qsizetype count = 0;
+        for (size_t i = 0; i < original.size(); ++i)
+            count += original[i] != converted[i] ? 1 : 0;
+        return count;
+    };
+    // Characters that change when made simplified are traditional ones, and
+    // the other way round.
+    const qsizetype traditionalCharacters = differences(simplified);
+    const qsizetype simplifiedCharacters = differences(traditional);
+    if (traditionalCharacters == 0 || simplifiedCharacters == 0)
+        return text;
+    return traditionalCharacters > simplifiedCharacters ? traditional : simplified;
+}
+
+// ---------------------------------------------------------------------------
+
+TesseractTextEngine::TesseractTextEngine()
+    : TesseractTextEngine(TesseractTextEngineOptions()) {}
+
+TesseractTextEngine::TesseractTextEngine(const TesseractTextEngineOptions &options)
+    : d(std::make_unique<Private>()) {
+    applyThreadLimit();
+    d->options = options;
+    d->dataPath = findDataPath(options.dataPath);
+    if (!d->dataPath.isEmpty()) {
+        for (const QFileInfo &file :
+             QDir(d->dataPath).entryInfoList({QStringLiteral("*.traineddata")}, QDir::Files | QDir::Readable))
+            d->installedModels << file.completeBaseName();
+    }
+}
+
+TesseractTextEngine::~TesseractTextEngine() = default;
+
+int TesseractTextEngine::defaultThreadLimit() {
+    return 1;
+}
+
+QString TesseractTextEngine::dataPath() const {
+    return d->dataPath;
+}
+
+int TesseractTextEngine::modelLoadCount() const {
+    return d->loads.load();
+}
+
+Result<QStringList> TesseractTextEngine::supportedRecognitionLanguages() {
+    if (d->dataPath.isEmpty())
+        return engineError(2, QStringLiteral("No Tesseract data folder with language models was found."));
+    QStringList identifiers;
+    for (const LanguageModel &language : languageModels) {
+        if (d->installedModels.contains(QLatin1StringView(language.model)))
+            identifiers << QString::fromUtf16(language.identifier);
+    }
+    return identifiers;
+}
+
+Result<QList<TextObservation>> TesseractTextEngine::run(const QImage &image, const TextRecognitionSettings &settings) {
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0)
+        return imageReaderError(QStringLiteral("The image has no pixels."));
+    if (!isReadableFormat(image.format())) {
+        return imageReaderError(
+            QStringLiteral("The image reader cannot read pixel format %1.").arg(static_cast<int>(image.format())));
+    }
+
+    // Languages: the requested ones that have models, in the order given.
+    QByteArrayList models;
+    for (const QString &identifier : settings.recognitionLanguages) {
+        for (const LanguageModel &language : languageModels) {
+            const QByteArray model(language.model);
+            if (identifier == QString::fromUtf16(language.identifier) &&
+                d->installedModels.contains(QString::fromLatin1(model)) && !models.contains(model))
+                models << model;
+        }
+    }
+    if (models.isEmpty()) {
+        // Nothing requested (or nothing installed of it): with automatic
+        // detection every known model takes part, otherwise English alone.
+        for (const LanguageModel &language : languageModels) {
+            const QByteArray model(language.model);
+            if (d->installedModels.contains(QString::fromLatin1(model)) &&
+                (settings.automaticallyDetectsLanguage || model == "eng"))
+                models << model;
+        }
+    }
+    if (models.isEmpty()) {
+        return engineError(2, QStringLiteral("No Tesseract language models were found in “%1”.")
+                                  .arg(d->dataPath.isEmpty() ? QStringLiteral("(no data folder)") : d->dataPath));
+    }
+    const QByteArray languages = models.join('+');
+
+    GreyImage grey = toGrey(image);
+    int margin = 0;
+    if (d->options.preprocess) {
+        makeBackgroundLight(grey);
+        std::vector<int> backgrounds = rowBackgrounds(grey);
+        removeRules(grey, backgrounds);
+        const int lineHeight = typicalLineHeight(grey, backgrounds);
+        if (settings.recognitionLevel == TextRecognitionSettings::Level::Accurate && lineHeight > 0 &&
+            lineHeight < d->options.targetLineHeight) {
+            const double pixels = double(grey.width) * grey.height;
+            double factor = std::min(3.0, double(d->options.targetLineHeight) / lineHeight);
+            // Large images are not enlarged past 16 million pixels.
+            factor = std::min(factor, std::sqrt(16e6 / pixels));
+            if (factor > 1.1)
+                grey = scaled(grey, factor);
+            margin = qRound(std::max(lineHeight * factor / 2, 10.0));
+        } else {
+            margin = std::max(lineHeight / 2, 10);
+        }
+    }
+    PixPointer pix = toPix(grey, margin);
+    if (!pix)
+        return imageReaderError(QStringLiteral("The image is too large to read."));
+    pixSetResolution(pix.get(), 300, 300);
+
+    Error loadError;
+    TessBaseApiPointer api = d->acquire(languages, settings.usesLanguageCorrection, &loadError);
+    if (!api)
+        return loadError;
+
+    QList<TextObservation> observations;
+    api->SetPageSegMode(static_cast<tesseract::PageSegMode>(d->options.pageSegmentationMode));
+    api->SetImage(pix.get());
+    const int status = api->Recognize(nullptr);
+    if (status != 0) {
+        d->release(languages, settings.usesLanguageCorrection, std::move(api));
+        return engineError(3, QStringLiteral("Tesseract could not recognise the image."));
+    }
+    QStringList lines;
+    {
+        std::unique_ptr<tesseract::ResultIterator> iterator(api->GetIterator());
+        if (iterator) {
+            do {
+                if (iterator->Empty(tesseract::RIL_TEXTLINE))
+                    continue;
+                const TesseractText text(iterator->GetUTF8Text(tesseract::RIL_TEXTLINE));
+                if (!text)
+                    continue;
+                QString line = QString::fromUtf8(text.get());
+                while (line.endsWith(u'\n'))
+                    line.chop(1);
+                if (line.trimmed().isEmpty())
+                    continue;
+                lines << line;
+            } while (iterator->Next(tesseract::RIL_TEXTLINE));
+        }
+    }
+    d->release(languages, settings.usesLanguageCorrection, std::move(api));
+
+    if (d->options.normalizeChinesePunctuation) {
+        for (QString &line : lines)
+            line = normalizeChineseLine(line);
+    }
+    if (d->options.unifyChineseScript && (models.contains("chi_sim") || models.contains("chi_tra"))) {
+        const QStringList unified = d->unifyScript(lines.join(u'\n')).split(u'\n');
+        if (unified.size() == lines.size())
+            lines = unified;
+    }
+    for (const QString &line : std::as_const(lines))
+        observations << TextObservation{{line}};
+    return observations;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "TextEngine.h"
+
+#include <QString>
+
+#include <memory>
+
+// Tuning of the Tesseract engine. The defaults are what the OCR quality bench
+// (bench/ocr-quality) measured best; tests and the bench change them.
+struct TesseractTextEngineOptions {
+    // The folder that holds the *.traineddata models; empty finds it
+    // ($TESSDATA_PREFIX, then the library's installed data folders).
+    QString dataPath;
+    // Tesseract's page segmentation mode (6: one uniform block of text).
+    int pageSegmentationMode = 6;
+    // Grey conversion, dark backgrounds made light, grid lines removed,
+    // small text enlarged, a margin added.
+    bool preprocess = true;
+    // Text lines shorter than this (in pixels) are enlarged to about this height.
+    int targetLineHeight = 40;
+    // Chinese text turned into the script that dominates the result (OpenCC).
+    bool unifyChineseScript = true;
+    // ASCII punctuation between Chinese characters turned full-width, and the
+    // spaces the engine puts between Chinese characters removed.
+    bool normalizeChinesePunctuation = true;
+};
+
+// The text engine on libtesseract 5 with the chi_sim, chi_tra and eng models.
+// Initialised engines are kept for reuse, so only the first recognition with a
+// language set pays for loading its models.
+class TesseractTextEngine final : public TextEngine {
+public:
+    TesseractTextEngine();
+    explicit TesseractTextEngine(const TesseractTextEngineOptions &options);
+    ~TesseractTextEngine() override;
+
+    // The models found in the data folder, as language identifiers.
+    Result<QStringList> supportedRecognitionLanguages() override;
+    // Accepts 8-bit-per-channel images (grey, RGB, RGBX, ARGB, RGBA); any other
+    // pixel format, or an image without pixels, is the image-reader error.
+    Result<QList<TextObservation>> run(const QImage &image, const TextRecognitionSettings &settings) override;
+
+    // The data folder in use (empty when none was found).
+    QString dataPath() const;
+    // How many times this engine has loaded models so far (tests check reuse).
+    int modelLoadCount() const;
+
+    // The OpenMP thread limit the engine layer applies when the environment
+    // sets none (OMP_THREAD_LIMIT).
+    static int defaultThreadLimit();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

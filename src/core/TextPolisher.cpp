@@ -1,0 +1,308 @@
+#include "TextPolisher.h"
+
+#include "PolishingReasoningPolicy.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLoggingCategory>
+#include <QMap>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPromise>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <memory>
+#include <optional>
+
+namespace TextPolisher {
+namespace {
+
+Q_LOGGING_CATEGORY(lcPolisher, "vellora.polisher")
+
+using Promise = QPromise<Result<QString>>;
+
+Error aiError(const QString &message) {
+    return Error{QStringLiteral("Vellora.AI"), 1, message};
+}
+
+QString invalidAddressMessage() {
+    return QStringLiteral("AI 地址必须是 HTTPS API 根地址。");
+}
+
+QString missingModelOrKeyMessage() {
+    return QStringLiteral("请先填写模型并保存 API Key。");
+}
+
+QString invalidEndpointMessage() {
+    return QStringLiteral("AI 地址无效。");
+}
+
+QString requestFailedMessage(int status) {
+    return QStringLiteral("AI 服务请求失败（HTTP ") + QString::number(status) + QStringLiteral("）。");
+}
+
+QString noTextMessage() {
+    return QStringLiteral("AI 服务未返回文字。");
+}
+
+// Errors of the response decoder, in the manner of a JSON decoder: not JSON at
+// all (1), or JSON of another shape (2).
+Error decodingError(qint64 code, const QString &detail) {
+    return Error{QStringLiteral("Vellora.AI.Decoding"), code,
+                 QStringLiteral("The AI service's reply could not be read: ") + detail};
+}
+
+// A key that could not travel in an HTTP header value as it stands (line breaks
+// would split the header, other control characters make the request invalid).
+bool isUsableKey(const QString &key) {
+    if (key.isEmpty())
+        return false;
+    for (QChar c : key) {
+        if ((c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7f)
+            return false;
+    }
+    return true;
+}
+
+// The service's API root as typed, checked: trimmed, an absolute https URL
+// with a host, no user info, no query and no fragment.
+std::optional<QUrl> validatedAPIRoot(const QString &baseURL) {
+    const QString trimmed = baseURL.trimmed();
+    const QUrl url(trimmed, QUrl::StrictMode);
+    if (!url.isValid())
+        return std::nullopt;
+    // QUrl lowercases the scheme; the address must name it exactly as "https".
+    if (!trimmed.startsWith(QStringLiteral("https:")) || url.scheme() != QStringLiteral("https"))
+        return std::nullopt;
+    if (url.host().isEmpty())
+        return std::nullopt;
+    if (!url.userName().isEmpty() || !url.password().isEmpty() || trimmed.section(u'/', 2, 2).contains(u'@'))
+        return std::nullopt;
+    if (url.hasQuery() || url.hasFragment())
+        return std::nullopt;
+    return url;
+}
+
+// <root path without outer slashes>/chat/completions, always absolute.
+std::optional<QUrl> endpoint(QUrl root) {
+    QString path = root.path(QUrl::FullyEncoded);
+    qsizetype begin = 0;
+    qsizetype end = path.size();
+    while (begin < end && path.at(begin) == u'/')
+        ++begin;
+    while (end > begin && path.at(end - 1) == u'/')
+        --end;
+    path = path.mid(begin, end - begin) + QStringLiteral("/chat/completions");
+    if (!path.startsWith(u'/'))
+        path.prepend(u'/');
+    root.setPath(path, QUrl::TolerantMode);
+    if (!root.isValid())
+        return std::nullopt;
+    return root;
+}
+
+QByteArray requestBody(const QString &model, const QString &prompt, const QString &text,
+                       PolishingReasoningPolicy::Control control) {
+    using PolishingReasoningPolicy::Control;
+    const QJsonArray messages{
+        QJsonObject{{QStringLiteral("role"), QStringLiteral("system")}, {QStringLiteral("content"), prompt}},
+        QJsonObject{{QStringLiteral("role"), QStringLiteral("user")}, {QStringLiteral("content"), text}},
+    };
+    QJsonObject body{{QStringLiteral("model"), model}, {QStringLiteral("messages"), messages}};
+    switch (control) {
+    case Control::thinkingDisabled:
+        body.insert(QStringLiteral("thinking"), QJsonObject{{QStringLiteral("type"), QStringLiteral("disabled")}});
+        break;
+    case Control::enableThinkingFalse:
+        body.insert(QStringLiteral("enable_thinking"), false);
+        break;
+    case Control::reasoningEffortNone:
+        body.insert(QStringLiteral("reasoning_effort"), QStringLiteral("none"));
+        break;
+    case Control::reasoningDisabled:
+        body.insert(QStringLiteral("reasoning"), QJsonObject{{QStringLiteral("enabled"), false}});
+        break;
+    case Control::unchanged:
+        break;
+    }
+    return QJsonDocument(body).toJson(QJsonDocument::Compact);
+}
+
+// The first choice's text, or why there is none. Decodes the reply as
+// {"choices": [{"message": {"content": text or null or missing}}, …]}; other
+// keys are ignored.
+Result<QString> decodeReply(const QByteArray &body) {
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return decodingError(1, QStringLiteral("it is not valid JSON (%1 at offset %2).")
+                                    .arg(parseError.errorString())
+                                    .arg(parseError.offset));
+    if (!document.isObject())
+        return decodingError(2, QStringLiteral("it is not a JSON object."));
+    const QJsonValue choicesValue = document.object().value(QStringLiteral("choices"));
+    if (!choicesValue.isArray())
+        return decodingError(2, choicesValue.isUndefined() ? QStringLiteral("the key \"choices\" is missing.")
+                                                           : QStringLiteral("\"choices\" is not an array."));
+    const QJsonArray choices = choicesValue.toArray();
+    std::optional<QString> firstContent;
+    for (qsizetype i = 0; i < choices.size(); ++i) {
+        const QJsonValue message = choices.at(i).toObject().value(QStringLiteral("message"));
+        if (!choices.at(i).isObject() || !message.isObject())
+            return decodingError(2, QStringLiteral("choice %1 has no \"message\" object.").arg(i));
+        const QJsonValue content = message.toObject().value(QStringLiteral("content"));
+        if (!content.isUndefined() && !content.isNull() && !content.isString())
+            return decodingError(2, QStringLiteral("the \"content\" of choice %1 is not text.").arg(i));
+        if (i == 0 && content.isString())
+            firstContent = content.toString();
+    }
+    if (!firstContent)
+        return aiError(noTextMessage());
+    const QString trimmed = firstContent->trimmed();
+    if (trimmed.isEmpty())
+        return aiError(noTextMessage());
+    return trimmed;
+}
+
+Result<QString> judgeReply(QNetworkReply *reply, bool timedOut) {
+    if (timedOut)
+        return Error{QStringLiteral("QNetworkReply"), QNetworkReply::TimeoutError,
+                     QStringLiteral("The request timed out.")};
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid()) {
+        if (reply->error() != QNetworkReply::NoError)
+            return Error{QStringLiteral("QNetworkReply"), reply->error(), reply->errorString()};
+        return aiError(requestFailedMessage(0));
+    }
+    const int code = status.toInt();
+    if (code < 200 || code > 299)
+        return aiError(requestFailedMessage(code));
+    // A 2xx header followed by a broken transfer.
+    if (reply->error() != QNetworkReply::NoError)
+        return Error{QStringLiteral("QNetworkReply"), reply->error(), reply->errorString()};
+    return decodeReply(reply->readAll());
+}
+
+// The system's certificate authorities plus those of VELLORA_EXTRA_CA_CERTS,
+// read once per file name (the system store is a few hundred files).
+class ExtraAuthorities {
+public:
+    static std::optional<QList<QSslCertificate>> cached(const QString &path) {
+        QMutexLocker locker(&mutex());
+        const auto found = store().constFind(path);
+        if (found == store().cend())
+            return std::nullopt;
+        return *found;
+    }
+
+    // May run on any thread.
+    static QList<QSslCertificate> load(const QString &path) {
+        const QList<QSslCertificate> extra = QSslCertificate::fromPath(path, QSsl::Pem);
+        if (extra.isEmpty())
+            qCWarning(lcPolisher) << "VELLORA_EXTRA_CA_CERTS names no readable PEM certificates:" << path;
+        QList<QSslCertificate> all = QSslConfiguration::systemCaCertificates() + extra;
+        QMutexLocker locker(&mutex());
+        store().insert(path, all);
+        return all;
+    }
+
+private:
+    static QMutex &mutex() {
+        static QMutex m;
+        return m;
+    }
+    static QMap<QString, QList<QSslCertificate>> &store() {
+        static QMap<QString, QList<QSslCertificate>> s;
+        return s;
+    }
+};
+
+void send(const std::shared_ptr<Promise> &promise, QNetworkAccessManager *session, QNetworkRequest request,
+          const QByteArray &body, std::chrono::milliseconds timeout,
+          const std::optional<QList<QSslCertificate>> &authorities) {
+    if (authorities) {
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setCaCertificates(*authorities);
+        request.setSslConfiguration(configuration);
+    }
+    QNetworkReply *reply = session->post(request, body);
+    auto timedOut = std::make_shared<bool>(false);
+    auto *timer = new QTimer(reply);
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, reply, [reply, timedOut] {
+        *timedOut = true;
+        reply->abort();
+    });
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, promise, timedOut, timer] {
+        timer->stop();
+        reply->deleteLater();
+        promise->addResult(judgeReply(reply, *timedOut));
+        promise->finish();
+    });
+    timer->start(timeout);
+}
+
+QFuture<Result<QString>> finished(const Result<QString> &result) {
+    Promise promise;
+    promise.start();
+    promise.addResult(result);
+    promise.finish();
+    return promise.future();
+}
+
+} // namespace
+
+QFuture<Result<QString>> polish(const QString &text, const QString &baseURL, const QString &model,
+                                const QString &prompt, const QString &key, QNetworkAccessManager *session,
+                                std::chrono::milliseconds timeout) {
+    const std::optional<QUrl> root = validatedAPIRoot(baseURL);
+    if (!root)
+        return finished(aiError(invalidAddressMessage()));
+    const QString trimmedModel = model.trimmed();
+    if (trimmedModel.isEmpty() || !isUsableKey(key))
+        return finished(aiError(missingModelOrKeyMessage()));
+    const std::optional<QUrl> url = endpoint(*root);
+    if (!url)
+        return finished(aiError(invalidEndpointMessage()));
+    if (!session)
+        return finished(aiError(requestFailedMessage(0)));
+    Q_ASSERT_X(session->thread() == QThread::currentThread(), "TextPolisher::polish",
+               "must be called on the session's thread");
+
+    QNetworkRequest request(*url);
+    request.setRawHeader("Authorization", "Bearer " + key.toUtf8());
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    const auto control = PolishingReasoningPolicy::control(root->host(), trimmedModel);
+    const QByteArray body = requestBody(trimmedModel, prompt, text, control);
+
+    auto promise = std::make_shared<Promise>();
+    promise->start();
+    QFuture<Result<QString>> future = promise->future();
+
+    const QString extraAuthoritiesPath = qEnvironmentVariable("VELLORA_EXTRA_CA_CERTS");
+    if (extraAuthoritiesPath.isEmpty()) {
+        send(promise, session, request, body, timeout, std::nullopt);
+        return future;
+    }
+    if (auto authorities = ExtraAuthorities::cached(extraAuthoritiesPath)) {
+        send(promise, session, request, body, timeout, authorities);
+        return future;
+    }
+    // Reading the certificate stores waits on files; keep that off the caller's thread.
+    QtConcurrent::run(&ExtraAuthorities::load, extraAuthoritiesPath)
+        .then(session, [promise, session, request, body, timeout](const QList<QSslCertificate> &authorities) {
+            send(promise, session, request, body, timeout, authorities);
+        });
+    return future;
+}
+
+} // namespace TextPolisher

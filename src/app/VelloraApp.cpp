@@ -1,6 +1,13 @@
 #include "VelloraApp.h"
 
+#include "RecognitionModes.h"
+#include "TesseractTextEngine.h"
+
 #include <QApplication>
+#include <QGuiApplication>
+
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -19,6 +26,20 @@ bool isMode(const QStringList &arguments, QLatin1StringView flag, qsizetype coun
     return arguments.size() == count && arguments.at(1) == flag;
 }
 
+// Runs a mode inside a GUI application on the offscreen platform: the modes draw
+// and decode images but show nothing, and must work without a display.
+int runOffscreen(int argc, char **argv, const std::function<int()> &mode)
+{
+    std::vector<char *> arguments(argv, argv + argc);
+    char platformFlag[] = "-platform";
+    char platformName[] = "offscreen";
+    arguments.insert(arguments.begin() + 1, {platformFlag, platformName});
+    int count = static_cast<int>(arguments.size());
+    arguments.push_back(nullptr);
+    QGuiApplication application(count, arguments.data());
+    return mode();
+}
+
 } // namespace
 
 VelloraApp::VelloraApp(QObject *parent) : QObject(parent) {}
@@ -32,9 +53,26 @@ int VelloraApp::main(int argc, char **argv)
     // Key import: exactly --set-ai-key-stdin.
     // AI benchmark: exactly --benchmark-ai.
     // OCR benchmark: exactly --benchmark-ocr-file PATH.
+    if (isMode(arguments, QLatin1StringView("--benchmark-ocr-file"), 3)) {
+        return runOffscreen(argc, argv, [&] {
+            TesseractTextEngine engine;
+            return RecognitionModes::benchmarkFile(engine, arguments.at(2));
+        });
+    }
     // Warm-up benchmark: exactly --benchmark-ocr-warmup.
+    if (isMode(arguments, QLatin1StringView("--benchmark-ocr-warmup"), 2)) {
+        return runOffscreen(argc, argv, [&] {
+            TesseractTextEngine engine;
+            return RecognitionModes::benchmarkWarmup(engine);
+        });
+    }
     // File recognition: exactly --ocr-file PATH.
-    Q_UNUSED(isMode);
+    if (isMode(arguments, QLatin1StringView("--ocr-file"), 3)) {
+        return runOffscreen(argc, argv, [&] {
+            TesseractTextEngine engine;
+            return RecognitionModes::recognizeFile(engine, arguments.at(2));
+        });
+    }
 
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

@@ -198,16 +198,22 @@ int medianOf(std::vector<int> &values) {
 }
 
 // Rows whose background is dark (a dark theme, a highlighted menu row, a
-// coloured table header) are inverted, so all text ends up dark on light.
+// coloured table header) are inverted, so all text ends up dark on white.
 void makeBackgroundLight(GreyImage &image) {
     std::vector<int> row(static_cast<size_t>(image.width));
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x)
             row[static_cast<size_t>(x)] = image.at(x, y);
-        if (medianOf(row) >= 128)
-            continue;
+        int background = medianOf(row);
+        if (background < 128) {
+            for (int x = 0; x < image.width; ++x)
+                image.at(x, y) = static_cast<std::uint8_t>(255 - image.at(x, y));
+            background = 255 - background;
+        }
+        // The background becomes white, so that rows inverted or not, and the
+        // margin added later, meet without an edge.
         for (int x = 0; x < image.width; ++x)
-            image.at(x, y) = static_cast<std::uint8_t>(255 - image.at(x, y));
+            image.at(x, y) = static_cast<std::uint8_t>(std::min(255, image.at(x, y) * 255 / std::max(background, 1)));
     }
 }
 
@@ -388,8 +394,8 @@ QString normalizeChineseLine(const QString &line) {
         }
         const char32_t before = previousNonSpace();
         const char32_t after = nextNonSpace(i + 1);
-        const bool chineseBefore = before && isHan(before);
-        const bool chineseAfter = after && isHan(after);
+        const bool chineseBefore = before && isChinese(before);
+        const bool chineseAfter = after && isChinese(after);
         char32_t wide = 0;
         if (c == U'(')
             wide = chineseAfter || chineseBefore ? fullWidthOf(c, true) : 0;

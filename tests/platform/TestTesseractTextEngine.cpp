@@ -1,0 +1,189 @@
+#include "TesseractTextEngine.h"
+
+#include "TextImages.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <thread>
+
+namespace {
+
+TextRecognitionSettings settingsFor(const QStringList &languages) {
+    TextRecognitionSettings settings;
+    settings.recognitionLanguages = languages;
+    return settings;
+}
+
+const QStringList allLanguages{"zh-Hans", "zh-Hant", "en-US"};
+
+QString joined(const Result<QList<TextObservation>> &result) {
+    QStringList lines;
+    for (const TextObservation &observation : result.value())
+        lines << observation.candidates.value(0);
+    return lines.join('\n');
+}
+
+} // namespace
+
+class TestTesseractTextEngine final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void supportsTheInstalledModels() {
+        TesseractTextEngine engine;
+        QVERIFY(!engine.dataPath().isEmpty());
+        const Result<QStringList> languages = engine.supportedRecognitionLanguages();
+        QVERIFY(languages.ok());
+        QCOMPARE(languages.value(), allLanguages);
+    }
+
+    void supportedLanguagesFollowTheDataFolder_data() {
+        QTest::addColumn<QStringList>("models");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("English only") << QStringList{"eng"} << QStringList{"en-US"};
+        QTest::newRow("Traditional and English") << QStringList{"eng", "chi_tra"} << QStringList{"zh-Hant", "en-US"};
+        QTest::newRow("unknown models are not offered") << QStringList{"osd"} << QStringList{};
+        QTest::newRow("empty folder") << QStringList{} << QStringList{};
+    }
+
+    void supportedLanguagesFollowTheDataFolder() {
+        QFETCH(QStringList, models);
+        QFETCH(QStringList, expected);
+        const QString installed = TesseractTextEngine().dataPath();
+        QTemporaryDir dir;
+        for (const QString &model : models)
+            QVERIFY(QFile::link(installed + "/" + model + ".traineddata", dir.filePath(model + ".traineddata")));
+        TesseractTextEngineOptions options;
+        options.dataPath = dir.path();
+        TesseractTextEngine engine(options);
+
+        const Result<QStringList> languages = engine.supportedRecognitionLanguages();
+
+        QVERIFY(languages.ok());
+        QCOMPARE(languages.value(), expected);
+        const Result<QList<TextObservation>> run =
+            engine.run(TextImages::render({"Vellora"}), settingsFor(allLanguages));
+        if (expected.isEmpty()) {
+            QVERIFY(!run.ok());
+            QCOMPARE(run.error().domain, "TextRecognition.Tesseract");
+            QVERIFY(run.error().description.contains(dir.path()));
+        } else {
+            QVERIFY2(run.ok(), qPrintable(run.ok() ? "" : run.error().description));
+            QCOMPARE(joined(run), "Vellora");
+        }
+    }
+
+    // The language list reaches the engine: English alone cannot read Chinese.
+    void usesOnlyTheRequestedLanguages() {
+        TesseractTextEngine engine;
+        const QImage image = TextImages::render({"中文识别测试"});
+
+        const QString chinese = joined(engine.run(image, settingsFor({"zh-Hans"})));
+        const QString english = joined(engine.run(image, settingsFor({"en-US"})));
+
+        QCOMPARE(chinese, "中文识别测试");
+        QVERIFY2(!english.contains(QRegularExpression("\\p{Han}")), qPrintable(english));
+    }
+
+    void keepsLoadedModelsForReuse() {
+        TesseractTextEngine engine;
+        const QImage image = TextImages::render({"Reuse the loaded models"});
+        QCOMPARE(engine.modelLoadCount(), 0);
+
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(engine.run(image, settingsFor(allLanguages)).ok());
+        QCOMPARE(engine.modelLoadCount(), 1);
+
+        QVERIFY(engine.run(image, settingsFor({"en-US"})).ok());
+        QCOMPARE(engine.modelLoadCount(), 2);
+        QVERIFY(engine.run(image, settingsFor(allLanguages)).ok());
+        QVERIFY(engine.run(image, settingsFor({"en-US"})).ok());
+        QCOMPARE(engine.modelLoadCount(), 2);
+    }
+
+    void pixelFormats_data() {
+        QTest::addColumn<QImage::Format>("format");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("grey 8") << QImage::Format_Grayscale8 << true;
+        QTest::newRow("RGB 888") << QImage::Format_RGB888 << true;
+        QTest::newRow("RGB 32") << QImage::Format_RGB32 << true;
+        QTest::newRow("ARGB 32 premultiplied") << QImage::Format_ARGB32_Premultiplied << true;
+        QTest::newRow("RGBA 8888") << QImage::Format_RGBA8888 << true;
+        QTest::newRow("RGBA 16 bit") << QImage::Format_RGBA64 << false;
+        QTest::newRow("grey 16 bit") << QImage::Format_Grayscale16 << false;
+        QTest::newRow("RGB 565") << QImage::Format_RGB16 << false;
+        QTest::newRow("indexed") << QImage::Format_Indexed8 << false;
+        QTest::newRow("one bit") << QImage::Format_Mono << false;
+        QTest::newRow("float") << QImage::Format_RGBA32FPx4 << false;
+    }
+
+    void pixelFormats() {
+        QFETCH(QImage::Format, format);
+        QFETCH(bool, readable);
+        TesseractTextEngine engine;
+        const QImage image = TextImages::render({"Pixel format"}).convertToFormat(format);
+        QCOMPARE(image.format(), format);
+
+        const Result<QList<TextObservation>> result = engine.run(image, settingsFor({"en-US"}));
+
+        QCOMPARE(result.ok(), readable);
+        if (readable) {
+            QCOMPARE(joined(result), "Pixel format");
+        } else {
+            QCOMPARE(result.error().domain, "TextRecognition.CRImageReaderError");
+            QCOMPARE(result.error().code, 1);
+        }
+    }
+
+    void imageWithoutPixelsIsRefused() {
+        TesseractTextEngine engine;
+        const Result<QList<TextObservation>> result = engine.run(QImage(), settingsFor(allLanguages));
+        QVERIFY(!result.ok());
+        QCOMPARE(result.error().domain, "TextRecognition.CRImageReaderError");
+        QCOMPARE(result.error().code, 1);
+    }
+
+    // Tesseract's own artefacts in Chinese text: spaces between characters and
+    // ASCII punctuation.
+    void chineseTextWithoutEngineArtefacts() {
+        TesseractTextEngine engine;
+        const QString text = "注意：请先保存，然后退出（不要关机）！";
+
+        const QString result = joined(engine.run(TextImages::render({text}), settingsFor(allLanguages)));
+
+        QVERIFY2(TextImages::characterErrorRate(result, text) <= 0.1, qPrintable(result));
+        QVERIFY2(!result.contains(' '), qPrintable(result));
+        QVERIFY2(!result.contains(QRegularExpression("[,:;!?()]")), qPrintable(result));
+    }
+
+    void recognisesFromTwoThreadsAtOnce() {
+        TesseractTextEngine engine;
+        const QString first = "第一个线程识别的文字";
+        const QString second = "Text of the second thread";
+        const QImage firstImage = TextImages::render({first});
+        const QImage secondImage = TextImages::render({second});
+        QStringList firstResults;
+        QStringList secondResults;
+
+        std::thread a([&] {
+            for (int i = 0; i < 3; ++i)
+                firstResults << joined(engine.run(firstImage, settingsFor(allLanguages)));
+        });
+        std::thread b([&] {
+            for (int i = 0; i < 3; ++i)
+                secondResults << joined(engine.run(secondImage, settingsFor(allLanguages)));
+        });
+        a.join();
+        b.join();
+
+        QCOMPARE(firstResults, QStringList(3, first));
+        QCOMPARE(secondResults, QStringList(3, second));
+        QVERIFY(engine.modelLoadCount() <= 2);
+    }
+};
+
+QTEST_MAIN(TestTesseractTextEngine)
+#include "TestTesseractTextEngine.moc"

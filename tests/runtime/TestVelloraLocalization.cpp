@@ -231,6 +231,46 @@ void skipArgument(const QString &text, qsizetype &i) {
     }
 }
 
+// The keys of an argument that picks between two literals: `polished ? QStringLiteral("…")
+// : QStringLiteral("…")`. Empty when the argument is anything else.
+QStringList conditionalLiterals(const QString &argument) {
+    qsizetype question = -1, colon = -1;
+    int depth = 0;
+    for (qsizetype i = 0; i < argument.size(); ++i) {
+        const QChar c = argument.at(i);
+        if (c == u'"') {
+            for (++i; i < argument.size() && argument.at(i) != u'"'; ++i) {
+                if (argument.at(i) == u'\\')
+                    ++i;
+            }
+        } else if (c == u'(' || c == u'[' || c == u'{') {
+            ++depth;
+        } else if (c == u')' || c == u']' || c == u'}') {
+            --depth;
+        } else if (depth == 0 && c == u'?' && question < 0) {
+            question = i;
+        } else if (depth == 0 && c == u':' && question >= 0 && colon < 0) {
+            if (i + 1 < argument.size() && argument.at(i + 1) == u':') {
+                ++i; // a scope operator
+                continue;
+            }
+            colon = i;
+        }
+    }
+    if (question < 0 || colon < 0)
+        return {};
+    QStringList keys;
+    for (const QString &branch : {argument.mid(question + 1, colon - question - 1), argument.mid(colon + 1)}) {
+        const QString closed = branch + u')';
+        qsizetype i = 0;
+        const std::optional<QString> key = literalArgument(closed, i);
+        if (!key || i != closed.size() - 1)
+            return {};
+        keys.append(*key);
+    }
+    return keys;
+}
+
 struct SourceKeys {
     QMap<QString, QString> keys; // key -> first place it is used
     QStringList computed;        // places that pass a computed key
@@ -274,9 +314,17 @@ SourceKeys scanSources(const QString &root) {
                 skipArgument(text, i);
                 ++i; // the ','
             }
-            if (const std::optional<QString> key = literalArgument(text, i))
+            const qsizetype argumentStart = i;
+            if (const std::optional<QString> key = literalArgument(text, i)) {
                 result.keys.insert(*key, result.keys.value(*key, place));
-            else
+                continue;
+            }
+            qsizetype argumentEnd = argumentStart;
+            skipArgument(text, argumentEnd);
+            const QStringList keys = conditionalLiterals(text.mid(argumentStart, argumentEnd - argumentStart));
+            for (const QString &key : keys)
+                result.keys.insert(key, result.keys.value(key, place));
+            if (keys.isEmpty())
                 result.computed.append(place);
         }
     }
@@ -608,13 +656,17 @@ void TestVelloraLocalization::scannerFindsEveryCallForm() {
         auto f = velloraLocalized(m_status, language);
         auto g = velloraLocalized(QStringLiteral("己") + suffix, language);
         auto h = velloraLocalizedFormatIn(pick(a, b), QStringLiteral("庚"), 1);
+        auto i = velloraLocalizedStored(polished ? QStringLiteral("辛") : QStringLiteral("壬"));
+        auto j = velloraLocalized(ok ? QString::fromUtf8("癸") : m_fallback, language);
+        auto k = velloraLocalized(m_map.value(QStringLiteral("不是键")), language);
     )cpp");
     file.close();
 
     const SourceKeys found = scanSources(root.path());
-    QCOMPARE(found.keys.keys(), QStringList({"丁续", "丙 %d", "乙：%@", "庚", "戊\"引号\"", "甲"}));
+    QCOMPARE(found.keys.keys(), QStringList({"丁续", "丙 %d", "乙：%@", "壬", "庚", "戊\"引号\"", "甲", "辛"}));
     QCOMPARE(found.keys.value("乙：%@"), QStringLiteral("module/Fixture.cpp:6"));
-    QCOMPARE(found.computed, QStringList({"module/Fixture.cpp:11", "module/Fixture.cpp:12"}));
+    QCOMPARE(found.computed, QStringList({"module/Fixture.cpp:11", "module/Fixture.cpp:12", "module/Fixture.cpp:15",
+                                          "module/Fixture.cpp:16"}));
 }
 
 void TestVelloraLocalization::everyKeyInTheSourcesIsTranslated() {

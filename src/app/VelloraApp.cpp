@@ -1,9 +1,12 @@
 #include "VelloraApp.h"
 
+#include "KeyImportMode.h"
+#include "LibsecretSecretStore.h"
 #include "RecognitionModes.h"
 #include "TesseractTextEngine.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
 
 #include <functional>
@@ -51,6 +54,16 @@ int VelloraApp::main(int argc, char **argv)
     const QStringList arguments = argumentList(argc, argv);
 
     // Key import: exactly --set-ai-key-stdin.
+    if (isMode(arguments, QLatin1StringView("--set-ai-key-stdin"), 2)) {
+        LibsecretSecretStore store;
+        QFile input;
+        QFile output;
+        QFile errorOutput;
+        if (!input.open(stdin, QIODevice::ReadOnly) || !output.open(stdout, QIODevice::WriteOnly)
+            || !errorOutput.open(stderr, QIODevice::WriteOnly))
+            return 1;
+        return KeyImportMode::run(store, input, output, errorOutput);
+    }
     // AI benchmark: exactly --benchmark-ai.
     // OCR benchmark: exactly --benchmark-ocr-file PATH.
     if (isMode(arguments, QLatin1StringView("--benchmark-ocr-file"), 3)) {

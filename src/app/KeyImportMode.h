@@ -1,0 +1,15 @@
+#pragma once
+
+class QIODevice;
+class SecretStore;
+
+// `vellora --set-ai-key-stdin`: stores the API key read from the first line of
+// standard input in the keyring, without any window. Runs synchronously on the
+// calling thread; its messages are fixed texts, never translated.
+namespace KeyImportMode {
+
+// Returns the exit status: 0 saved; 1 no key on the input, input that is not
+// UTF-8 text, or a keyring failure (one line on errorOutput).
+int run(SecretStore &store, QIODevice &input, QIODevice &output, QIODevice &errorOutput);
+
+} // namespace KeyImportMode

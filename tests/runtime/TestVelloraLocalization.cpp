@@ -353,6 +353,30 @@ QStringList placeholders(const QString &text) {
     return result;
 }
 
+// Adds an unfinished entry for each key the catalogue lacks, before its </context>.
+bool appendUnfinished(const QString &path, const QStringList &keys, const QHash<QString, bool> &present) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    QString added;
+    for (const QString &key : keys) {
+        if (present.contains(key))
+            continue;
+        added += QStringLiteral("    <message>\n        <source>") + key.toHtmlEscaped() +
+                 QStringLiteral("</source>\n        <translation type=\"unfinished\"></translation>\n    </message>\n");
+        qInfo("%s: added %s", qPrintable(QFileInfo(path).fileName()), qPrintable(key));
+    }
+    const qsizetype end = text.lastIndexOf(QStringLiteral("</context>"));
+    if (end < 0)
+        return false;
+    text.insert(end, added);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(text.toUtf8()) >= 0;
+}
+
 QString catalogueDir() {
     return TestSupport::sourceDir() + QStringLiteral("/translations");
 }
@@ -678,9 +702,19 @@ void TestVelloraLocalization::everyKeyInTheSourcesIsTranslated() {
         traditional.insert(entry.source, entry.finished);
 
     QStringList missing;
+    QStringList absent;
     for (auto it = found.keys.cbegin(); it != found.keys.cend(); ++it) {
         if (!english.value(it.key()) || !traditional.value(it.key()))
             missing.append(it.value() + QStringLiteral(": ") + it.key());
+        if (!english.contains(it.key()) || !traditional.contains(it.key()))
+            absent.append(it.key());
+    }
+    // scripts/update-translations: add the absent keys as unfinished entries to translate.
+    if (qEnvironmentVariableIsSet("VELLORA_UPDATE_TRANSLATIONS")) {
+        for (const QString &language : {QStringLiteral("en"), QStringLiteral("zh-Hant")}) {
+            const QHash<QString, bool> &present = language == u"en" ? english : traditional;
+            QVERIFY(appendUnfinished(cataloguePath(language), absent, present));
+        }
     }
     // Computed keys are stored keys (status lines, errors kept as keys); they are
     // declared with VELLORA_L10N_KEY where they are made, which this check covers.

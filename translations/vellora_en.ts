@@ -376,7 +376,7 @@
     </message>
     <message>
         <source>界面模式</source>
-        <translation>Interface Style</translation>
+        <translation>Theme</translation>
     </message>
     <message>
         <source>浅色</source>

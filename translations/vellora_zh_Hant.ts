@@ -147,7 +147,7 @@
     </message>
     <message>
         <source>快捷键已被占用，请重新录制。</source>
-        <translation>快捷鍵已被占用，請重新錄製。</translation>
+        <translation>快捷鍵已被佔用，請重新錄製。</translation>
     </message>
     <message>
         <source>Vellora 快捷键注册失败，可从菜单启动</source>
@@ -171,7 +171,7 @@
     </message>
     <message>
         <source>AI 地址必须是 HTTPS API 根地址。</source>
-        <translation>AI 位址必須是 HTTPS API 根位址。</translation>
+        <translation>AI 服務網址必須是 HTTPS API 根網址。</translation>
     </message>
     <message>
         <source>请先填写模型并保存 API Key。</source>
@@ -179,7 +179,7 @@
     </message>
     <message>
         <source>AI 地址无效。</source>
-        <translation>AI 位址無效。</translation>
+        <translation>AI 服務網址無效。</translation>
     </message>
     <message>
         <source>AI 服务请求失败（HTTP %d）。</source>
@@ -403,7 +403,7 @@
     </message>
     <message>
         <source>API 根地址</source>
-        <translation>API 根位址</translation>
+        <translation>API 根網址</translation>
     </message>
     <message>
         <source>模型</source>

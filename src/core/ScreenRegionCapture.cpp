@@ -1,0 +1,195 @@
+#include "ScreenRegionCapture.h"
+
+#include <QColorSpace>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QProcess>
+#include <QPromise>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QUuid>
+
+namespace {
+
+const QString Domain = QStringLiteral("Vellora.Capture");
+
+Error unreadableImage()
+{
+    return Error{Domain, 2, QStringLiteral("截图无法读取或超过 4000 万像素，请选择更小的区域。")};
+}
+
+// The selector's standard error as UTF-8; text that is not valid UTF-8 counts as empty.
+QString decodeStandardError(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(bytes);
+    return decoder.hasError() ? QString() : text;
+}
+
+// Removes the capture's private folder when the capture ends, whichever way.
+class CaptureFolder final {
+public:
+    CaptureFolder() = default;
+    CaptureFolder(const CaptureFolder &) = delete;
+    CaptureFolder &operator=(const CaptureFolder &) = delete;
+    ~CaptureFolder()
+    {
+        if (!m_path.isEmpty())
+            QDir(m_path).removeRecursively();
+    }
+
+    // Creates "vellora-capture-<UUID>" in the temporary folder, readable by the owner only.
+    Result<void> create()
+    {
+        const QString path = QDir(QDir::tempPath())
+                                 .filePath(QStringLiteral("vellora-capture-")
+                                           + QUuid::createUuid().toString(QUuid::WithoutBraces));
+        if (!QDir().mkpath(QDir::tempPath())
+            || !QDir().mkdir(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
+            return Error{QStringLiteral("QDir"), 1, QStringLiteral("Could not create the folder %1").arg(path)};
+        m_path = path;
+        return {};
+    }
+
+    QString path() const { return m_path; }
+    QString regionFile() const { return QDir(m_path).filePath(QStringLiteral("region.png")); }
+
+private:
+    QString m_path;
+};
+
+} // namespace
+
+ScreenRegionCapture::ScreenRegionCapture(const QString &selectorPath, QObject *parent)
+    : QObject(parent)
+    , m_selectorPath(selectorPath)
+{
+}
+
+ScreenRegionCapture::~ScreenRegionCapture()
+{
+    // A selection still running when the application ends is left to finish on its own.
+    if (m_process) {
+        m_process->disconnect(this);
+        m_process->setParent(nullptr);
+        m_process.release()->deleteLater();
+    }
+}
+
+bool ScreenRegionCapture::isRunning() const
+{
+    return m_process != nullptr;
+}
+
+QString ScreenRegionCapture::defaultSelectorPath()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vellora-screencapture"));
+}
+
+bool ScreenRegionCapture::permissionGranted()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY");
+}
+
+void ScreenRegionCapture::requestPermission()
+{
+    // GNOME's privacy panel is the one desktop setting that governs screen sharing.
+    const QString settings = QStandardPaths::findExecutable(QStringLiteral("gnome-control-center"));
+    if (!settings.isEmpty())
+        QProcess::startDetached(settings, {QStringLiteral("privacy")});
+}
+
+Error ScreenRegionCapture::permissionError()
+{
+    return Error{Domain, 1, QStringLiteral("请先在系统设置的“录屏与系统录音”中允许当前应用，再重新打开应用。")};
+}
+
+Result<QImage> ScreenRegionCapture::decodeCapture(const QString &path)
+{
+    QImageReader reader(path);
+    // The size comes from the header, so an oversized capture is refused undecoded.
+    const QSize size = reader.size();
+    if (!reader.canRead() || size.width() < 1 || size.height() < 1
+        || qint64(size.width()) * qint64(size.height()) > MaximumPixels)
+        return unreadableImage();
+    // The limit above bounds one capture to 160 MB of pixels; Qt's own default
+    // allocation limit (128 MB) would refuse the largest captures we accept.
+    constexpr int CaptureAllocationMegabytes = 256;
+    if (QImageReader::allocationLimit() < CaptureAllocationMegabytes)
+        QImageReader::setAllocationLimit(CaptureAllocationMegabytes);
+    QImage image = reader.read();
+    if (image.isNull() || image.size() != size)
+        return unreadableImage();
+    if (image.colorSpace().isValid() && image.colorSpace() != QColorSpace::SRgb)
+        image.convertToColorSpace(QColorSpace::SRgb);
+    QImage pixels = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    if (pixels.isNull())
+        return Error{Domain, 2, QStringLiteral("截图像素解码失败，请重试。")};
+    pixels.setColorSpace(QColorSpace::SRgb);
+    return pixels;
+}
+
+QFuture<ScreenRegionCapture::Outcome> ScreenRegionCapture::capture()
+{
+    auto promise = std::make_shared<QPromise<Outcome>>();
+    promise->start();
+    QFuture<Outcome> future = promise->future();
+    const auto finish = [promise](Outcome outcome) {
+        promise->addResult(std::move(outcome));
+        promise->finish();
+    };
+
+    if (m_process) {
+        finish(Error{Domain, 2, QStringLiteral("截图选区正在进行，请先完成或按 Esc 取消。")});
+        return future;
+    }
+    if (!permissionGranted()) {
+        finish(permissionError());
+        return future;
+    }
+    auto folder = std::make_shared<CaptureFolder>();
+    if (const Result<void> created = folder->create(); !created.ok()) {
+        finish(created.error());
+        return future;
+    }
+
+    m_process = std::make_unique<QProcess>();
+    QProcess *process = m_process.get();
+    process->setProgram(m_selectorPath);
+    process->setArguments({QStringLiteral("-i"), QStringLiteral("-s"), QStringLiteral("-x"), QStringLiteral("-t"),
+                           QStringLiteral("png"), folder->regionFile()});
+    process->setProcessChannelMode(QProcess::ForwardedOutputChannel);
+
+    // The folder lives until the outcome is decided; the process object until
+    // control has left its signal.
+    const auto end = [this, folder, finish](Outcome outcome) {
+        m_process.release()->deleteLater();
+        finish(std::move(outcome));
+    };
+    connect(process, &QProcess::finished, this, [this, process, folder, end](int exitCode, QProcess::ExitStatus) {
+        const QString errorText = decodeStandardError(process->readAllStandardError());
+        const bool captured = exitCode == 0 && process->exitStatus() == QProcess::NormalExit
+                              && QFileInfo::exists(folder->regionFile());
+        if (!captured) {
+            if (errorText.contains(QLatin1String("could not create image"))
+                || errorText.contains(QLatin1String("permission"), Qt::CaseInsensitive))
+                end(permissionError());
+            else
+                end(std::optional<QImage>());
+            return;
+        }
+        Result<QImage> image = decodeCapture(folder->regionFile());
+        if (image.ok())
+            end(std::optional<QImage>(std::move(image).value()));
+        else
+            end(image.error());
+    });
+    connect(process, &QProcess::errorOccurred, this, [process, end](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            end(Error{QStringLiteral("QProcess"), qint64(error), process->errorString()});
+    });
+    process->start();
+    return future;
+}

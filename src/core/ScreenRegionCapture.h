@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QFuture>
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QProcess;
+
+// Lets the user drag a rectangle on the screen and hands back its pixels. The
+// selection itself is vellora-screencapture, started as a child process that
+// writes a PNG into a private temporary folder; the image is decoded into memory
+// and the folder removed again. One capture at a time. Main thread only, except
+// the static operations, which any thread may call.
+class ScreenRegionCapture final : public QObject {
+    Q_OBJECT
+
+public:
+    // An image, nothing when the user cancelled the selection, or an error.
+    using Outcome = Result<std::optional<QImage>>;
+
+    static constexpr qint64 MaximumPixels = 40'000'000;
+
+    // selectorPath: the selector executable; by default the one beside this executable.
+    explicit ScreenRegionCapture(const QString &selectorPath = defaultSelectorPath(), QObject *parent = nullptr);
+    ~ScreenRegionCapture() override;
+
+    // Whether a selection is running.
+    bool isRunning() const;
+
+    // Starts the interactive selection and finishes the future on this object's
+    // thread when it ends. Never blocks. While one runs, a second call fails at
+    // once and leaves the first alone.
+    QFuture<Outcome> capture();
+
+    // Whether this session lets a client read the screen (X11 does; a Wayland
+    // session without X11 access does not).
+    static bool permissionGranted();
+    // Opens the desktop's privacy settings where one exists; otherwise does nothing.
+    static void requestPermission();
+    // The error that tells the user to grant screen recording (code 1).
+    static Error permissionError();
+    // Decodes a capture into sRGB premultiplied RGBA, refusing images larger than
+    // MaximumPixels before decoding them.
+    static Result<QImage> decodeCapture(const QString &path);
+
+    static QString defaultSelectorPath();
+
+private:
+    QString m_selectorPath;
+    std::unique_ptr<QProcess> m_process;
+};

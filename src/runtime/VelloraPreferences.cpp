@@ -1,0 +1,210 @@
+#include "VelloraPreferences.h"
+
+#include "AIKeychain.h"
+#include "SecretStore.h"
+#include "UserDefaults.h"
+#include "VelloraDefaultPrompt.h"
+#include "VelloraLocalization.h"
+
+#include <QCoreApplication>
+#include <QFutureWatcher>
+#include <QtConcurrent>
+
+#include <type_traits>
+
+namespace {
+
+const QString aiBaseURLKey = QStringLiteral("aiBaseURL");
+const QString aiModelKey = QStringLiteral("aiModel");
+const QString polishPromptKey = QStringLiteral("polishPrompt");
+const QString hideMenuBarIconKey = QStringLiteral("hideMenuBarIcon");
+const QString hideDockIconKey = QStringLiteral("hideDockIcon");
+const QString shortcutKey = QStringLiteral("shortcut");
+const QString colorModeKey = QStringLiteral("colorMode");
+const QString languageKey = QStringLiteral("language");
+
+QStringList processArguments() {
+    return QCoreApplication::instance() != nullptr ? QCoreApplication::arguments() : QStringList();
+}
+
+} // namespace
+
+VelloraPreferences::VelloraPreferences(UserDefaults &defaults, SecretStore &keyStore, bool readKey, QObject *parent)
+    : VelloraPreferences(defaults, keyStore, readKey, processArguments(), parent) {}
+
+VelloraPreferences::VelloraPreferences(UserDefaults &defaults, SecretStore &keyStore, bool readKey,
+                                       const QStringList &arguments, QObject *parent)
+    : QObject(parent)
+    , m_defaults(defaults)
+    , m_keyStore(keyStore) {
+    m_keyQueue.setMaxThreadCount(1);
+
+    const QString language = defaults.string(languageKey).value_or(QStringLiteral("system"));
+    m_aiBaseURL = defaults.string(aiBaseURLKey).value_or(defaultBaseURL());
+    m_aiModel = defaults.string(aiModelKey).value_or(defaultModel());
+    const QString storedPrompt = defaults.string(polishPromptKey).value_or(VelloraDefaultPrompt::forLanguage(language));
+    m_polishPrompt = VelloraDefaultPrompt::migrate(storedPrompt, language);
+    m_hideMenuBarIcon = defaults.boolean(hideMenuBarIconKey).value_or(false);
+    m_hideDockIcon = defaults.boolean(hideDockIconKey).value_or(!m_hideMenuBarIcon);
+
+    // The preview of the settings window shows the state without a key, and
+    // must not make the keyring ask for an unlock.
+    if (readKey && !arguments.contains(QStringLiteral("--open-settings-preview"))) {
+        SecretStore &store = m_keyStore;
+        runKeyOperation([&store] { return AIKeychain::read(store); },
+                        [this](const Result<std::optional<QString>> &stored) {
+                            // A failing read counts as no key; its error is not shown.
+                            setKeySaved(stored.ok() && stored.value().has_value());
+                        });
+    }
+
+    const std::optional<QByteArray> shortcutData = defaults.data(shortcutKey);
+    m_shortcut = (shortcutData ? CapturedShortcut::fromJson(*shortcutData) : std::nullopt)
+                     .value_or(CapturedShortcut::defaultShortcut());
+    m_colorMode = defaults.string(colorModeKey).value_or(QStringLiteral("system"));
+    m_language = language;
+
+    if (m_polishPrompt != storedPrompt)
+        m_defaults.setString(polishPromptKey, m_polishPrompt);
+}
+
+VelloraPreferences::~VelloraPreferences() {
+    // A keyring call that is still running finishes before the store goes;
+    // its result is dropped with the watchers.
+    m_keyQueue.waitForDone();
+}
+
+QString VelloraPreferences::defaultBaseURL() {
+    return QStringLiteral("https://api.deepseek.com/v1");
+}
+
+QString VelloraPreferences::defaultModel() {
+    return QStringLiteral("deepseek-v4-flash");
+}
+
+void VelloraPreferences::call(const Callback &callback) {
+    if (callback)
+        callback();
+}
+
+void VelloraPreferences::setAiBaseURL(const QString &value) {
+    m_aiBaseURL = value;
+    emit aiBaseURLChanged();
+    m_defaults.setString(aiBaseURLKey, value);
+    call(m_onConfigurationChange);
+}
+
+void VelloraPreferences::setAiModel(const QString &value) {
+    m_aiModel = value;
+    emit aiModelChanged();
+    m_defaults.setString(aiModelKey, value);
+    call(m_onConfigurationChange);
+}
+
+void VelloraPreferences::setPolishPrompt(const QString &value) {
+    m_polishPrompt = value;
+    emit polishPromptChanged();
+    m_defaults.setString(polishPromptKey, value);
+    call(m_onConfigurationChange);
+}
+
+void VelloraPreferences::setHideMenuBarIcon(bool value) {
+    m_hideMenuBarIcon = value;
+    emit hideMenuBarIconChanged();
+    m_defaults.setBoolean(hideMenuBarIconKey, value);
+    call(m_onVisibilityChange);
+    call(m_onConfigurationChange);
+}
+
+void VelloraPreferences::setHideDockIcon(bool value) {
+    m_hideDockIcon = value;
+    emit hideDockIconChanged();
+    m_defaults.setBoolean(hideDockIconKey, value);
+    call(m_onVisibilityChange);
+    call(m_onConfigurationChange);
+}
+
+void VelloraPreferences::setKeySaved(bool value) {
+    m_keySaved = value;
+    emit keySavedChanged();
+}
+
+void VelloraPreferences::setKeyError(const QString &value) {
+    m_keyError = value;
+    emit keyErrorChanged();
+}
+
+void VelloraPreferences::setShortcut(const CapturedShortcut &value) {
+    m_shortcut = value;
+    emit shortcutChanged();
+    m_defaults.setData(shortcutKey, value.toJson());
+    call(m_onShortcutChange);
+    call(m_onConfigurationChange);
+}
+
+void VelloraPreferences::setShortcutError(const QString &value) {
+    m_shortcutError = value;
+    emit shortcutErrorChanged();
+}
+
+void VelloraPreferences::setColorMode(const QString &value) {
+    m_colorMode = value;
+    emit colorModeChanged();
+    m_defaults.setString(colorModeKey, value);
+    applyColorMode();
+    call(m_onConfigurationChange);
+}
+
+void VelloraPreferences::setLanguage(const QString &value) {
+    m_language = value;
+    emit languageChanged();
+    m_defaults.setString(languageKey, value);
+    // A built-in prompt follows the language; one the user edited stays.
+    if (VelloraDefaultPrompt::all().contains(m_polishPrompt))
+        setPolishPrompt(VelloraDefaultPrompt::forLanguage(value));
+    call(m_onLanguageChange);
+    call(m_onConfigurationChange);
+}
+
+void VelloraPreferences::saveKey(const QString &typed) {
+    const QString key = typed.trimmed();
+    SecretStore &store = m_keyStore;
+    runKeyOperation([&store, key] { return key.isEmpty() ? AIKeychain::remove(store) : AIKeychain::write(store, key); },
+                    [this, saved = !key.isEmpty()](const Result<void> &result) {
+                        if (result) {
+                            setKeySaved(saved);
+                            setKeyError(QString());
+                        } else {
+                            // The message's language is the stored preference at this moment.
+                            setKeyError(
+                                velloraLocalizedFormat(QStringLiteral("保存密钥失败：%@"), result.error().description));
+                        }
+                    });
+}
+
+VelloraPreferences::ColorScheme VelloraPreferences::colorSchemeFor(const QString &colorMode) {
+    if (colorMode == QLatin1StringView("light"))
+        return ColorScheme::Light;
+    if (colorMode == QLatin1StringView("dark"))
+        return ColorScheme::Dark;
+    return ColorScheme::System;
+}
+
+void VelloraPreferences::applyColorMode() {
+    if (m_colorSchemeApplier)
+        m_colorSchemeApplier(colorSchemeFor(m_colorMode));
+}
+
+template <typename Work, typename Apply> void VelloraPreferences::runKeyOperation(Work work, Apply apply) {
+    using Outcome = std::invoke_result_t<Work>;
+    auto *watcher = new QFutureWatcher<Outcome>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, apply = std::move(apply)] {
+        apply(watcher->result());
+        watcher->deleteLater();
+        if (--m_pendingKeyOperations == 0)
+            emit keyBusyChanged();
+    });
+    if (m_pendingKeyOperations++ == 0)
+        emit keyBusyChanged();
+    watcher->setFuture(QtConcurrent::run(&m_keyQueue, std::move(work)));
+}

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QPoint>
 #include <QtGlobal>
 
 #include <leptonica/allheaders.h>
@@ -197,35 +198,55 @@ int medianOf(std::vector<int> &values) {
     return *middle;
 }
 
+// The most frequent value of a row: a screen's background is one flat colour,
+// while anti-aliased text spreads over many values, so even a row through
+// dense text finds its background this way.
+int modeOf(const std::uint8_t *values, int count) {
+    int histogram[256] = {};
+    for (int i = 0; i < count; ++i)
+        ++histogram[values[i]];
+    return int(std::max_element(std::begin(histogram), std::end(histogram)) - std::begin(histogram));
+}
+
 // Rows whose background is dark (a dark theme, a highlighted menu row, a
-// coloured table header) are inverted, so all text ends up dark on white.
+// coloured table header) are inverted, and every row's background is made
+// white, so all text ends up dark on white and rows meet without edges. Thin
+// flat margins of another colour at the ends of a row (the inset of a
+// highlight) become background too.
 void makeBackgroundLight(GreyImage &image) {
-    std::vector<int> row(static_cast<size_t>(image.width));
+    const int marginLimit = std::max(3, std::min(12, image.width / 16));
     for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x)
-            row[static_cast<size_t>(x)] = image.at(x, y);
-        int background = medianOf(row);
+        std::uint8_t *row = &image.at(0, y);
+        int background = modeOf(row, image.width);
+        const auto far = [&](int x) {
+            return std::abs(int(row[x]) - background) > 60;
+        };
+        for (int direction : {1, -1}) {
+            const int start = direction > 0 ? 0 : image.width - 1;
+            int length = 0;
+            while (length < image.width && far(start + direction * length))
+                ++length;
+            if (length == 0 || length > marginLimit)
+                continue;
+            for (int i = 0; i < length; ++i)
+                row[start + direction * i] = static_cast<std::uint8_t>(background);
+        }
         if (background < 128) {
             for (int x = 0; x < image.width; ++x)
-                image.at(x, y) = static_cast<std::uint8_t>(255 - image.at(x, y));
+                row[x] = static_cast<std::uint8_t>(255 - row[x]);
             background = 255 - background;
         }
-        // The background becomes white, so that rows inverted or not, and the
-        // margin added later, meet without an edge.
         for (int x = 0; x < image.width; ++x)
-            image.at(x, y) = static_cast<std::uint8_t>(std::min(255, image.at(x, y) * 255 / std::max(background, 1)));
+            row[x] = static_cast<std::uint8_t>(std::min(255, row[x] * 255 / std::max(background, 1)));
     }
 }
 
-// The background level of each row (its median), after makeBackgroundLight.
+// The background level of each row, after makeBackgroundLight.
 std::vector<int> rowBackgrounds(const GreyImage &image) {
     std::vector<int> backgrounds(static_cast<size_t>(image.height));
-    std::vector<int> row(static_cast<size_t>(image.width));
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x)
-            row[static_cast<size_t>(x)] = image.at(x, y);
-        backgrounds[static_cast<size_t>(y)] = medianOf(row);
-    }
+    for (int y = 0; y < image.height; ++y)
+        backgrounds[static_cast<size_t>(y)] =
+            modeOf(image.pixels.data() + static_cast<size_t>(y) * image.width, image.width);
     return backgrounds;
 }
 
@@ -237,8 +258,10 @@ bool isInk(const GreyImage &image, const std::vector<int> &backgrounds, int x, i
 
 // Table grid lines, separators and underlines touch the glyphs beside them and
 // turn into stray characters; long straight runs of ink are painted over with
-// the background.
+// the background. Both directions are found before either is erased, as they
+// cross each other.
 void removeRules(GreyImage &image, const std::vector<int> &backgrounds) {
+    std::vector<std::pair<QPoint, QPoint>> runs;
     const int minimumHorizontal = std::max(60, image.width / 4);
     for (int y = 0; y < image.height; ++y) {
         int x = 0;
@@ -250,10 +273,8 @@ void removeRules(GreyImage &image, const std::vector<int> &backgrounds) {
             int end = x;
             while (end < image.width && isInk(image, backgrounds, end, y))
                 ++end;
-            if (end - x >= minimumHorizontal) {
-                for (int i = x; i < end; ++i)
-                    image.at(i, y) = static_cast<std::uint8_t>(backgrounds[static_cast<size_t>(y)]);
-            }
+            if (end - x >= minimumHorizontal)
+                runs.emplace_back(QPoint(x, y), QPoint(end - 1, y));
             x = end;
         }
     }
@@ -265,14 +286,22 @@ void removeRules(GreyImage &image, const std::vector<int> &backgrounds) {
                 ++y;
                 continue;
             }
+            // A rule crossing another one is white there: the crossing row
+            // was all rule, so it became that row's background.
             int end = y;
-            while (end < image.height && isInk(image, backgrounds, x, end))
+            while (end < image.height && (isInk(image, backgrounds, x, end) ||
+                                          (end + 2 < image.height && (isInk(image, backgrounds, x, end + 1) ||
+                                                                      isInk(image, backgrounds, x, end + 2)))))
                 ++end;
-            if (end - y >= minimumVertical) {
-                for (int i = y; i < end; ++i)
-                    image.at(x, i) = static_cast<std::uint8_t>(backgrounds[static_cast<size_t>(i)]);
-            }
+            if (end - y >= minimumVertical)
+                runs.emplace_back(QPoint(x, y), QPoint(x, end - 1));
             y = end;
+        }
+    }
+    for (const auto &[from, to] : runs) {
+        for (int y = from.y(); y <= to.y(); ++y) {
+            for (int x = from.x(); x <= to.x(); ++x)
+                image.at(x, y) = static_cast<std::uint8_t>(backgrounds[static_cast<size_t>(y)]);
         }
     }
 }

@@ -3,9 +3,14 @@
 #include "KeyImportMode.h"
 #include "LibsecretSecretStore.h"
 #include "RecognitionModes.h"
+#include "ScreenRegionCapture.h"
+#include "TextRecognizer.h"
+#include "UserDefaults.h"
 #include "TesseractTextEngine.h"
 
 #include <QApplication>
+#include <QNetworkAccessManager>
+#include <QThreadPool>
 #include <QFile>
 #include <QGuiApplication>
 
@@ -45,10 +50,6 @@ int runOffscreen(int argc, char **argv, const std::function<int()> &mode)
 
 } // namespace
 
-VelloraApp::VelloraApp(QObject *parent) : QObject(parent) {}
-
-VelloraApp::~VelloraApp() = default;
-
 int VelloraApp::main(int argc, char **argv)
 {
     const QStringList arguments = argumentList(argc, argv);
@@ -87,9 +88,18 @@ int VelloraApp::main(int argc, char **argv)
         });
     }
 
+    // The tray application.
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    VelloraApp delegate;
+    TesseractTextEngine engine;
+    LibsecretSecretStore secretStore;
+    UserDefaults defaults;
+    QNetworkAccessManager network;
+    VelloraApp delegate(Services{engine, secretStore, defaults, network, ScreenRegionCapture::defaultSelectorPath(),
+                                 QApplication::arguments()});
+    // Load the recognition models now, so the first capture does not wait for them.
+    QThreadPool::globalInstance()->start([&engine] { TextRecognizer::prewarm(engine); });
     QApplication::exec();
+    QThreadPool::globalInstance()->waitForDone();
     return 0;
 }

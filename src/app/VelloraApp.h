@@ -1,18 +1,106 @@
 #pragma once
 
+#include "Result.h"
+
+#include <QImage>
 #include <QObject>
+#include <QPointer>
+#include <QString>
 #include <QStringList>
 
-// The application delegate: the one long-lived object of the tray application,
-// and, through main(), the dispatcher of the command-line modes.
+#include <memory>
+#include <optional>
+
+class QAction;
+class QNetworkAccessManager;
+class ScreenRegionCapture;
+class SecretStore;
+class TextEngine;
+class UserDefaults;
+class VelloraPreferences;
+class VelloraToast;
+
+// The application delegate: the one long-lived object of the tray application.
+// It runs the capture session (select, recognise, optionally polish, copy) and
+// keeps the status line; and, through main(), it dispatches the command-line modes.
 class VelloraApp final : public QObject {
     Q_OBJECT
 
 public:
-    explicit VelloraApp(QObject *parent = nullptr);
+    // The platform services the application runs on; constructed by main() (or a
+    // test) and outliving the delegate.
+    struct Services {
+        TextEngine &textEngine;
+        SecretStore &secretStore;
+        UserDefaults &defaults;
+        QNetworkAccessManager &network;
+        QString selectorPath;
+        QStringList arguments;
+    };
+
+    explicit VelloraApp(const Services &services, QObject *parent = nullptr);
     ~VelloraApp() override;
 
     // Runs the command-line mode that the arguments name, or the tray application.
     // Returns the process's exit status. Must be called on the main thread.
     static int main(int argc, char **argv);
+
+    // The capture commands ("选区识字并复制", "选区识字并 AI 润色"), disabled while a session runs.
+    QAction *captureAction() const { return m_captureAction; }
+    QAction *polishAction() const { return m_polishAction; }
+    // The status menu's status line and shortcut line.
+    QAction *messageAction() const { return m_messageAction; }
+
+    // A plain capture: the hot key and the first command.
+    void startCapture();
+    // A capture whose text is polished by the AI service before it is copied.
+    void startPolishedCapture();
+    // Starts a session unless one runs; a polish request without a stored key
+    // opens the settings at the AI tab instead.
+    void beginCapture(bool polish);
+
+    // Sets the status line from a localisation key (or a text already formatted
+    // from one); it is translated each time it is shown.
+    void showStatus(const QString &key);
+    QString currentStatus() const { return m_currentStatus; }
+    // The status line as shown now, in the current interface language.
+    QString statusText() const;
+
+    bool captureInProgress() const { return m_captureInProgress; }
+
+    VelloraPreferences &preferences() const { return *m_preferences; }
+    VelloraToast &toast() const { return *m_toast; }
+    ScreenRegionCapture &regionCapture() const { return *m_regionCapture; }
+
+signals:
+    // The settings window should come forward at this tab (1: AI polish).
+    void settingsRequested(int tab);
+    // The translated status line changed (the tray icon's tooltip follows it).
+    void statusTextChanged(const QString &text);
+
+private:
+    void runSession();
+    void onCaptured(const Result<std::optional<QImage>> &outcome);
+    void finishRecognition(const Result<QString> &result);
+    void polish(const QString &text);
+    void finishRecognitionFailure(const QString &titleKey, const std::optional<QString> &detail);
+    void finishCopied(const QString &text, bool polished);
+    void endSession();
+    // The interface language preference, read afresh for every text.
+    QString language() const;
+    QString translated(const QString &key) const;
+
+    Services m_services;
+    std::unique_ptr<VelloraPreferences> m_preferences;
+    std::unique_ptr<VelloraToast> m_toast;
+    std::unique_ptr<ScreenRegionCapture> m_regionCapture;
+
+    QAction *m_captureAction;
+    QAction *m_polishAction;
+    QAction *m_messageAction;
+
+    bool m_captureInProgress = false;
+    bool m_polishAfterCapture = false;
+    bool m_keyCheckPending = false;
+    QString m_currentStatus;
 };

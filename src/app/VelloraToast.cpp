@@ -18,7 +18,9 @@ bool isDark(const QPalette &palette)
 
 } // namespace
 
-VelloraToast::VelloraToast(bool previewResults, QObject *parent) : QObject(parent)
+VelloraToast::VelloraToast(bool previewResults, QObject *parent)
+    : QObject(parent)
+    , m_language(velloraStoredLanguage)
 {
     m_progressTimer.setSingleShot(true);
     m_progressTimer.setInterval(ProgressDelay);
@@ -32,6 +34,11 @@ VelloraToast::VelloraToast(bool previewResults, QObject *parent) : QObject(paren
 }
 
 VelloraToast::~VelloraToast() = default;
+
+void VelloraToast::setLanguageSource(std::function<QString()> language)
+{
+    m_language = std::move(language);
+}
 
 void VelloraToast::setTimings(std::chrono::milliseconds progressDelay, std::chrono::milliseconds resultDuration)
 {
@@ -100,9 +107,11 @@ void VelloraToast::show(const QString &title, const std::optional<QString> &deta
 
 void VelloraToast::showCopied(int characterCount, bool polished)
 {
-    const QString title = velloraLocalizedStored(polished ? QStringLiteral("润色完成，已复制到剪贴板")
-                                                          : QStringLiteral("识别成功，已复制到剪贴板"));
-    const QString detail = velloraLocalizedFormat(QStringLiteral("%d 个字 · 按 ⌘V 粘贴"), characterCount);
+    const QString language = m_language();
+    const QString title = velloraLocalized(polished ? QStringLiteral("润色完成，已复制到剪贴板")
+                                                    : QStringLiteral("识别成功，已复制到剪贴板"),
+                                           language);
+    const QString detail = velloraLocalizedFormatIn(language, QStringLiteral("%d 个字 · 按 ⌘V 粘贴"), characterCount);
     show(title, detail, ToastSymbol::CheckmarkCircleFill, successColor(), false);
 }
 

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -51,6 +52,10 @@ public:
     void setCaptureScreen(QScreen *screen);
     bool showingProgress() const { return m_showingProgress; }
 
+    // Where the interface language preference comes from; by default the user's
+    // standard settings, read afresh for every text.
+    void setLanguageSource(std::function<QString()> language);
+
     // The panel window, created on first use; for placement and tests.
     QWidget *panel() const;
     // Shorter times for tests.
@@ -69,6 +74,7 @@ private:
     QTimer m_progressTimer;
     QTimer m_dismissTimer;
     QString m_pendingTitle;
+    std::function<QString()> m_language;
     QPointer<QScreen> m_captureScreen;
     bool m_showingProgress = false;
 };

@@ -1,5 +1,6 @@
 #include "VelloraApp.h"
 
+#include "AIBenchmarkMode.h"
 #include "KeyImportMode.h"
 #include "LibsecretSecretStore.h"
 #include "RecognitionModes.h"
@@ -66,6 +67,17 @@ int VelloraApp::main(int argc, char **argv)
         return KeyImportMode::run(store, input, output, errorOutput);
     }
     // AI benchmark: exactly --benchmark-ai.
+    if (isMode(arguments, QLatin1StringView("--benchmark-ai"), 2)) {
+        QCoreApplication application(argc, argv);
+        LibsecretSecretStore store;
+        QNetworkAccessManager session;
+        const UserDefaults defaults;
+        QFile output;
+        QFile errorOutput;
+        if (!output.open(stdout, QIODevice::WriteOnly) || !errorOutput.open(stderr, QIODevice::WriteOnly))
+            return 1;
+        return AIBenchmarkMode::run(store, defaults, session, output, errorOutput);
+    }
     // OCR benchmark: exactly --benchmark-ocr-file PATH.
     if (isMode(arguments, QLatin1StringView("--benchmark-ocr-file"), 3)) {
         return runOffscreen(argc, argv, [&] {

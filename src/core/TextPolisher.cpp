@@ -15,6 +15,7 @@
 #include <QPromise>
 #include <QSslCertificate>
 #include <QSslConfiguration>
+#include <QSslSocket>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -297,7 +298,10 @@ QFuture<Result<QString>> polish(const QString &text, const QString &baseURL, con
         send(promise, session, request, body, timeout, authorities);
         return future;
     }
-    // Reading the certificate stores waits on files; keep that off the caller's thread.
+    // Reading the certificate stores waits on files; keep that off the caller's
+    // thread. The TLS library starts here first, so the pool thread only parses
+    // certificates and keeps no per-thread TLS state that would outlive the task.
+    QSslSocket::supportsSsl();
     QtConcurrent::run(&ExtraAuthorities::load, extraAuthoritiesPath)
         .then(session, [promise, session, request, body, timeout](const QList<QSslCertificate> &authorities) {
             send(promise, session, request, body, timeout, authorities);

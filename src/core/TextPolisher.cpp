@@ -282,6 +282,8 @@ QFuture<Result<QString>> polish(const QString &text, const QString &baseURL, con
     QNetworkRequest request(*url);
     request.setRawHeader("Authorization", "Bearer " + key.toUtf8());
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    // The key travels in a header; a redirect may not carry it to another host.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     const auto control = PolishingReasoningPolicy::control(root->host(), trimmedModel);
     const QByteArray body = requestBody(trimmedModel, prompt, text, control);
 

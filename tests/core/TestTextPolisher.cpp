@@ -61,7 +61,7 @@ private slots:
 
     void init() {
         m_server->clearRequests();
-        m_server->setResponse({200, HttpsTestServer::completionBody(QStringLiteral("好")), "application/json", false});
+        m_server->setResponse(HttpsTestServer::completion(QStringLiteral("好")));
     }
 
     void rejectsBeforeSending_data() {
@@ -221,7 +221,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, errorDomain);
         QFETCH(QString, errorMessage);
-        m_server->setResponse({status, body, "application/json", false});
+        m_server->setResponse(HttpsTestServer::reply(status, body));
         const auto result = polish(m_server->url(QStringLiteral("/v1")));
         QVERIFY(result);
         if (errorDomain.isEmpty()) {
@@ -239,8 +239,38 @@ private slots:
         QVERIFY(!result->error().description.contains(QStringLiteral("invalid key")));
     }
 
+    void keepsTheKeyOnItsOrigin() {
+        // Same server, another host name: a different origin.
+        const QByteArray elsewhere = m_server->url("/moved").replace("127.0.0.1", "localhost").toUtf8();
+        m_server->setHandler([elsewhere](const HttpsTestServer::Request &request) {
+            if (request.path == "/v1/chat/completions")
+                return HttpsTestServer::redirect(307, elsewhere);
+            return HttpsTestServer::completion(QStringLiteral("好"));
+        });
+        const auto result = polish(m_server->url(QStringLiteral("/v1")));
+        QVERIFY(result);
+        QVERIFY(!result->ok());
+        QCOMPARE(m_server->requests().size(), 1);
+
+        // Within the origin a redirect is followed, key and body included.
+        m_server->clearRequests();
+        const QByteArray moved = m_server->url("/v2/chat/completions").toUtf8();
+        m_server->setHandler([moved](const HttpsTestServer::Request &request) {
+            if (request.path == "/v1/chat/completions")
+                return HttpsTestServer::redirect(307, moved);
+            return HttpsTestServer::completion(QStringLiteral("好"));
+        });
+        const auto followed = polish(m_server->url(QStringLiteral("/v1")));
+        QVERIFY(followed);
+        QVERIFY2(followed->ok(), qPrintable(failureText(*followed)));
+        QCOMPARE(m_server->requests().size(), 2);
+        QCOMPARE(m_server->requests().at(1).path, QByteArray("/v2/chat/completions"));
+        QCOMPARE(m_server->requests().at(1).headers.value("authorization"), "Bearer " + secretKey.toUtf8());
+        QCOMPARE(m_server->requests().at(1).body, m_server->requests().at(0).body);
+    }
+
     void timesOutWhenTheServerNeverAnswers() {
-        m_server->setResponse({200, {}, "application/json", true});
+        m_server->setResponse(HttpsTestServer::silence());
         const auto result = polish(m_server->url(QStringLiteral("/v1")), QStringLiteral("m"), QStringLiteral("t"),
                                    std::chrono::milliseconds(500));
         QVERIFY(result);
@@ -268,7 +298,7 @@ private slots:
         // trusted tests can be resumed.
         HttpsTestServer untrusted;
         QVERIFY2(untrusted.isListening(), qPrintable(untrusted.errorString()));
-        untrusted.setResponse({200, HttpsTestServer::completionBody(QStringLiteral("好")), "application/json", false});
+        untrusted.setResponse(HttpsTestServer::completion(QStringLiteral("好")));
         const QByteArray saved = qgetenv("VELLORA_EXTRA_CA_CERTS");
         qunsetenv("VELLORA_EXTRA_CA_CERTS");
         QNetworkAccessManager session;
@@ -287,8 +317,7 @@ private slots:
         m_server->setHandler([](const HttpsTestServer::Request &request) {
             const QString text =
                 jsonObject(request.body).value("messages").toArray().at(1).toObject().value("content").toString();
-            return HttpsTestServer::Response{200, HttpsTestServer::completionBody(text + QStringLiteral("。")),
-                                             "application/json", false};
+            return HttpsTestServer::completion(text + QStringLiteral("。"));
         });
         QList<QFuture<Result<QString>>> futures;
         for (int i = 0; i < 4; ++i)
@@ -336,7 +365,7 @@ private slots:
         HttpsTestServer proxy(HttpsTestServer::Mode::connectProxy,
                               {"api.deepseek.com", "dashscope.aliyuncs.com", "api.openai.com", "openrouter.ai"});
         QVERIFY2(proxy.isListening(), qPrintable(proxy.errorString()));
-        proxy.setResponse({200, HttpsTestServer::completionBody(QStringLiteral("好")), "application/json", false});
+        proxy.setResponse(HttpsTestServer::completion(QStringLiteral("好")));
         const QByteArray saved = qgetenv("VELLORA_EXTRA_CA_CERTS");
         qputenv("VELLORA_EXTRA_CA_CERTS", proxy.caCertificatePath().toUtf8());
         QNetworkAccessManager session;

@@ -61,8 +61,7 @@ private slots:
         QVERIFY(KeyringTestSupport::store(m_item, m_key));
         storeDefaults(m_server->url("/v1/"), QVariant());
         // Five user-perceived characters: the emoji with its skin tone is one.
-        m_server->setResponse(
-            {200, HttpsTestServer::completionBody("\n修正后：👍🏽\n"), "application/json", false});
+        m_server->setResponse(HttpsTestServer::completion("\n修正后：👍🏽\n"));
 
         const auto result = runBenchmark();
         QVERIFY2(result.finished, result.standardError.constData());
@@ -120,8 +119,8 @@ private slots:
         if (keyStored)
             QVERIFY(KeyringTestSupport::store(m_item, m_key));
         storeDefaults(baseURL == QVariant("server") ? QVariant(m_server->url("/v1")) : baseURL, model);
-        m_server->setResponse({status, status == 200 ? QByteArray(R"({"choices":[]})") : QByteArray("denied"),
-                               "application/json", false});
+        m_server->setResponse(
+            HttpsTestServer::reply(status, status == 200 ? QByteArray(R"({"choices":[]})") : QByteArray("denied")));
 
         const auto result = runBenchmark();
         QVERIFY2(result.finished, result.standardError.constData());

@@ -36,6 +36,8 @@ QByteArray reasonPhrase(int status) {
         return "OK";
     case 401:
         return "Unauthorized";
+    case 307:
+        return "Temporary Redirect";
     case 404:
         return "Not Found";
     case 500:
@@ -142,6 +144,8 @@ private:
                            "\r\nConnection: close\r\n";
         if (response.status == 401)
             reply += "WWW-Authenticate: Bearer\r\n";
+        if (!response.location.isEmpty())
+            reply += "Location: " + response.location + "\r\n";
         reply += "\r\n" + response.body;
         socket->write(reply);
         socket->disconnectFromHost();
@@ -292,4 +296,24 @@ QByteArray HttpsTestServer::completionBody(const QString &content) {
                               {QStringLiteral("content"), content}};
     const QJsonObject choice{{QStringLiteral("index"), 0}, {QStringLiteral("message"), message}};
     return QJsonDocument(QJsonObject{{QStringLiteral("choices"), QJsonArray{choice}}}).toJson(QJsonDocument::Compact);
+}
+
+HttpsTestServer::Response HttpsTestServer::reply(int status, const QByteArray &body) {
+    Response response;
+    response.status = status;
+    response.body = body;
+    return response;
+}
+
+HttpsTestServer::Response HttpsTestServer::silence() {
+    Response response;
+    response.neverAnswer = true;
+    return response;
+}
+
+HttpsTestServer::Response HttpsTestServer::redirect(int status, const QByteArray &location) {
+    Response response;
+    response.status = status;
+    response.location = location;
+    return response;
 }

@@ -40,6 +40,7 @@ public:
         QByteArray body;
         QByteArray contentType = "application/json";
         bool neverAnswer = false; // keep the connection open and silent
+        QByteArray location;      // a Location header, for redirects
     };
 
     using Handler = std::function<Response(const Request &)>;
@@ -70,6 +71,11 @@ public:
 
     // A chat-completions reply whose first choice has this content.
     static QByteArray completionBody(const QString &content);
+    // Shorthands for responses.
+    static Response reply(int status, const QByteArray &body);
+    static Response completion(const QString &content) { return reply(200, completionBody(content)); }
+    static Response silence();
+    static Response redirect(int status, const QByteArray &location);
 
 private:
     struct Private;

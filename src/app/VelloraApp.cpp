@@ -7,13 +7,15 @@
 #include "ScreenRegionCapture.h"
 #include "TextRecognizer.h"
 #include "UserDefaults.h"
+#include "VelloraPreferences.h"
+#include "X11GlobalHotKeys.h"
 #include "TesseractTextEngine.h"
 
 #include <QApplication>
-#include <QNetworkAccessManager>
 #include <QThreadPool>
 #include <QFile>
 #include <QGuiApplication>
+#include <QNetworkAccessManager>
 
 #include <functional>
 #include <vector>
@@ -107,11 +109,15 @@ int VelloraApp::main(int argc, char **argv)
     LibsecretSecretStore secretStore;
     UserDefaults defaults;
     QNetworkAccessManager network;
-    VelloraApp delegate(Services{engine, secretStore, defaults, network, ScreenRegionCapture::defaultSelectorPath(),
-                                 QApplication::arguments()});
+    X11GlobalHotKeys hotKeys;
+    VelloraApp delegate(Services{engine, secretStore, defaults, network, &hotKeys,
+                                 ScreenRegionCapture::defaultSelectorPath(), QApplication::arguments()});
+    delegate.preferences().setOnShortcutChange([&delegate] { delegate.installHotKey(); });
+    delegate.installHotKey();
     // Load the recognition models now, so the first capture does not wait for them.
     QThreadPool::globalInstance()->start([&engine] { TextRecognizer::prewarm(engine); });
     QApplication::exec();
+    delegate.releaseHotKey();
     QThreadPool::globalInstance()->waitForDone();
     return 0;
 }

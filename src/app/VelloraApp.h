@@ -11,6 +11,9 @@
 #include <memory>
 #include <optional>
 
+#include "CapturedShortcut.h"
+#include "GlobalHotKeys.h"
+
 class QAction;
 class QNetworkAccessManager;
 class ScreenRegionCapture;
@@ -34,9 +37,15 @@ public:
         SecretStore &secretStore;
         UserDefaults &defaults;
         QNetworkAccessManager &network;
+        // The system-wide hot keys; none where the display offers none.
+        GlobalHotKeys *hotKeys;
         QString selectorPath;
         QStringList arguments;
     };
+
+    // The tag of the application's one hot key: "VOCR" as four big-endian bytes, and its number.
+    static constexpr quint32 HotKeySignature = (quint32('V') << 24) | (quint32('O') << 16) | (quint32('C') << 8) | 'R';
+    static constexpr quint32 HotKeyIdentifier = 1;
 
     explicit VelloraApp(const Services &services, QObject *parent = nullptr);
     ~VelloraApp() override;
@@ -50,6 +59,16 @@ public:
     QAction *polishAction() const { return m_polishAction; }
     // The status menu's status line and shortcut line.
     QAction *messageAction() const { return m_messageAction; }
+    QAction *shortcutAction() const { return m_shortcutAction; }
+
+    // Brings the hot-key registration in line with the shortcut preference. A
+    // combination that is taken keeps the previous one working (written back to
+    // the preference) and sets shortcutError.
+    void installHotKey();
+    // Releases the hot key at termination.
+    void releaseHotKey();
+    // The shortcut the registered hot key stands for, if one is registered.
+    std::optional<CapturedShortcut> activeShortcut() const { return m_activeShortcut; }
 
     // A plain capture: the hot key and the first command.
     void startCapture();
@@ -65,6 +84,8 @@ public:
     QString currentStatus() const { return m_currentStatus; }
     // The status line as shown now, in the current interface language.
     QString statusText() const;
+    // The tray icon's tooltip: the status line, or why the hot key is missing.
+    QString toolTip() const { return m_toolTip; }
 
     bool captureInProgress() const { return m_captureInProgress; }
 
@@ -75,11 +96,13 @@ public:
 signals:
     // The settings window should come forward at this tab (1: AI polish).
     void settingsRequested(int tab);
-    // The translated status line changed (the tray icon's tooltip follows it).
-    void statusTextChanged(const QString &text);
+    // The tray icon's tooltip changed.
+    void toolTipChanged(const QString &text);
 
 private:
     void runSession();
+    void setToolTip(const QString &text);
+    void onHotKeyPressed(GlobalHotKeys::HotKeyId id);
     void onCaptured(const Result<std::optional<QImage>> &outcome);
     void finishRecognition(const Result<QString> &result);
     void polish(const QString &text);
@@ -98,9 +121,15 @@ private:
     QAction *m_captureAction;
     QAction *m_polishAction;
     QAction *m_messageAction;
+    QAction *m_shortcutAction;
 
     bool m_captureInProgress = false;
     bool m_polishAfterCapture = false;
     bool m_keyCheckPending = false;
     QString m_currentStatus;
+    QString m_toolTip;
+
+    std::optional<GlobalHotKeys::Handle> m_hotKey;
+    std::optional<CapturedShortcut> m_activeShortcut;
+    bool m_hotKeyHandlerInstalled = false;
 };

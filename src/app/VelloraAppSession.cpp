@@ -29,6 +29,7 @@ VelloraApp::VelloraApp(const Services &services, QObject *parent)
     , m_captureAction(new QAction(this))
     , m_polishAction(new QAction(this))
     , m_messageAction(new QAction(this))
+    , m_shortcutAction(new QAction(this))
     , m_currentStatus(QStringLiteral("就绪"))
 {
     m_toast->setLanguageSource([this] { return language(); });
@@ -36,6 +37,8 @@ VelloraApp::VelloraApp(const Services &services, QObject *parent)
     m_polishAction->setObjectName(QStringLiteral("polishAction"));
     m_messageAction->setObjectName(QStringLiteral("messageAction"));
     m_messageAction->setEnabled(false);
+    m_shortcutAction->setObjectName(QStringLiteral("shortcutAction"));
+    m_shortcutAction->setEnabled(false);
     m_captureAction->setText(translated(QStringLiteral("选区识字并复制")));
     m_polishAction->setText(translated(QStringLiteral("选区识字并 AI 润色")));
     m_messageAction->setText(statusText());
@@ -65,7 +68,13 @@ void VelloraApp::showStatus(const QString &key)
     m_currentStatus = key;
     const QString text = statusText();
     m_messageAction->setText(text);
-    emit statusTextChanged(text);
+    setToolTip(text);
+}
+
+void VelloraApp::setToolTip(const QString &text)
+{
+    m_toolTip = text;
+    emit toolTipChanged(text);
 }
 
 void VelloraApp::startCapture()

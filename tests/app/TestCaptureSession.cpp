@@ -99,7 +99,7 @@ private slots:
         m_defaults->setString(QStringLiteral("language"), QStringLiteral("zh-Hans"));
         const QString selector = QDir(TestSupport::binaryDir()).filePath(QStringLiteral("bin/vellora-screencapture"));
         m_app = std::make_unique<VelloraApp>(
-            VelloraApp::Services{m_engine, m_store, *m_defaults, m_network, selector, {}});
+            VelloraApp::Services{m_engine, m_store, *m_defaults, m_network, nullptr, selector, {}});
         QCOMPARE(m_app->currentStatus(), QStringLiteral("就绪"));
     }
 
@@ -139,7 +139,7 @@ private slots:
 
     void escapeCancelsWithoutAToast()
     {
-        QSignalSpy statuses(m_app.get(), &VelloraApp::statusTextChanged);
+        QSignalSpy statuses(m_app.get(), &VelloraApp::toolTipChanged);
         m_app->startCapture();
         QVERIFY(XSupport::waitForWindow(QStringLiteral("vellora-screencapture")));
         QVERIFY(XSupport::xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));

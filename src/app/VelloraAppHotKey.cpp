@@ -1,0 +1,76 @@
+// The global hot key: one combination, the `shortcut` preference, that starts a
+// plain capture from any application.
+#include "VelloraApp.h"
+
+#include "CapturedShortcut.h"
+#include "GlobalHotKeys.h"
+#include "VelloraLocalization.h"
+#include "VelloraPreferences.h"
+
+#include <QAction>
+
+void VelloraApp::installHotKey()
+{
+    const CapturedShortcut shortcut = m_preferences->shortcut();
+    // Setting the same shortcut again changes nothing, not even the menu.
+    if (m_activeShortcut && *m_activeShortcut == shortcut)
+        return;
+    m_shortcutAction->setText(
+        velloraLocalizedFormatIn(language(), QStringLiteral("快捷键：%@"), m_preferences->shortcutTitle()));
+    GlobalHotKeys *hotKeys = m_services.hotKeys;
+    if (!hotKeys)
+        return;
+    if (!m_hotKeyHandlerInstalled) {
+        connect(hotKeys, &GlobalHotKeys::hotKeyPressed, this, &VelloraApp::onHotKeyPressed, Qt::QueuedConnection);
+        m_hotKeyHandlerInstalled = true;
+    }
+    if (m_hotKey) {
+        hotKeys->unregisterHotKey(*m_hotKey);
+        m_hotKey.reset();
+    }
+
+    const GlobalHotKeys::HotKeyId id{HotKeySignature, HotKeyIdentifier};
+    const Result<GlobalHotKeys::Handle> registered = hotKeys->registerHotKey(shortcut.keyCode, shortcut.modifiers, id);
+    if (registered.ok()) {
+        m_hotKey = registered.value();
+        m_activeShortcut = shortcut;
+        m_preferences->setShortcutError(QString());
+        return;
+    }
+
+    m_preferences->setShortcutError(QStringLiteral("快捷键已被占用，请重新录制。"));
+    if (m_activeShortcut) {
+        // Keep the combination that worked, and write it back to the preference;
+        // the change callback then finds it active and stops.
+        const Result<GlobalHotKeys::Handle> again =
+            hotKeys->registerHotKey(m_activeShortcut->keyCode, m_activeShortcut->modifiers, id);
+        if (again.ok())
+            m_hotKey = again.value();
+        m_preferences->setShortcut(*m_activeShortcut);
+        return;
+    }
+    // Nothing was ever registered: the menu remains the way to start a capture.
+    setToolTip(QStringLiteral("Vellora 快捷键注册失败，可从菜单启动"));
+}
+
+void VelloraApp::releaseHotKey()
+{
+    if (!m_services.hotKeys)
+        return;
+    if (m_hotKey) {
+        m_services.hotKeys->unregisterHotKey(*m_hotKey);
+        m_hotKey.reset();
+    }
+    if (m_hotKeyHandlerInstalled) {
+        disconnect(m_services.hotKeys, &GlobalHotKeys::hotKeyPressed, this, &VelloraApp::onHotKeyPressed);
+        m_hotKeyHandlerInstalled = false;
+    }
+}
+
+void VelloraApp::onHotKeyPressed(GlobalHotKeys::HotKeyId id)
+{
+    // Only the signature tells our hot key; the identifier is not compared.
+    if (id.signature != HotKeySignature)
+        return;
+    startCapture();
+}

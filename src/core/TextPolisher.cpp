@@ -56,7 +56,7 @@ QString noTextMessage() {
 }
 
 // Errors of the response decoder, in the manner of a JSON decoder: not JSON at
-// all (1), or JSON of another shape (2).
+// all (1), JSON of another shape (2), or too large to be read (3).
 Error decodingError(qint64 code, const QString &detail) {
     return Error{QStringLiteral("Vellora.AI.Decoding"), code,
                  QStringLiteral("The AI service's reply could not be read: ") + detail};
@@ -174,8 +174,18 @@ Result<QString> decodeReply(const QByteArray &body) {
     return trimmed;
 }
 
-Result<QString> judgeReply(QNetworkReply *reply, bool timedOut) {
-    if (timedOut)
+// Why the client itself ended a transfer.
+struct Interruption {
+    bool timedOut = false;
+    bool tooLarge = false;
+};
+
+// A polished text is a few kilobytes; a reply far beyond that is not one, and
+// is not held in memory.
+constexpr qint64 maximumReplyBytes = 8 * 1024 * 1024;
+
+Result<QString> judgeReply(QNetworkReply *reply, const Interruption &interruption) {
+    if (interruption.timedOut)
         return Error{QStringLiteral("QNetworkReply"), QNetworkReply::TimeoutError,
                      QStringLiteral("The request timed out.")};
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -187,6 +197,8 @@ Result<QString> judgeReply(QNetworkReply *reply, bool timedOut) {
     const int code = status.toInt();
     if (code < 200 || code > 299)
         return aiError(requestFailedMessage(code));
+    if (interruption.tooLarge)
+        return decodingError(3, QStringLiteral("it is larger than %1 MiB.").arg(maximumReplyBytes / (1024 * 1024)));
     // A 2xx header followed by a broken transfer.
     if (reply->error() != QNetworkReply::NoError)
         return Error{QStringLiteral("QNetworkReply"), reply->error(), reply->errorString()};
@@ -236,17 +248,23 @@ void send(const std::shared_ptr<Promise> &promise, QNetworkAccessManager *sessio
         request.setSslConfiguration(configuration);
     }
     QNetworkReply *reply = session->post(request, body);
-    auto timedOut = std::make_shared<bool>(false);
+    auto interruption = std::make_shared<Interruption>();
     auto *timer = new QTimer(reply);
     timer->setSingleShot(true);
-    QObject::connect(timer, &QTimer::timeout, reply, [reply, timedOut] {
-        *timedOut = true;
+    QObject::connect(timer, &QTimer::timeout, reply, [reply, interruption] {
+        interruption->timedOut = true;
         reply->abort();
     });
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, promise, timedOut, timer] {
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, interruption](qint64 received, qint64) {
+        if (received > maximumReplyBytes && !interruption->tooLarge) {
+            interruption->tooLarge = true;
+            reply->abort();
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, promise, interruption, timer] {
         timer->stop();
         reply->deleteLater();
-        promise->addResult(judgeReply(reply, *timedOut));
+        promise->addResult(judgeReply(reply, *interruption));
         promise->finish();
     });
     timer->start(timeout);

@@ -269,6 +269,17 @@ private slots:
         QCOMPARE(m_server->requests().at(1).body, m_server->requests().at(0).body);
     }
 
+    void refusesAnOversizedReply() {
+        // Valid JSON, but far beyond any polished text.
+        const QString huge(3 * 1024 * 1024, u'字'); // 9 MiB of UTF-8
+        m_server->setResponse(HttpsTestServer::completion(huge));
+        const auto result = polish(m_server->url(QStringLiteral("/v1")));
+        QVERIFY(result);
+        QVERIFY(!result->ok());
+        QCOMPARE(result->error().domain, QStringLiteral("Vellora.AI.Decoding"));
+        QCOMPARE(result->error().code, qint64(3));
+    }
+
     void timesOutWhenTheServerNeverAnswers() {
         m_server->setResponse(HttpsTestServer::silence());
         const auto result = polish(m_server->url(QStringLiteral("/v1")), QStringLiteral("m"), QStringLiteral("t"),

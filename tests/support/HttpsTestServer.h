@@ -32,15 +32,15 @@ public:
         QByteArray method;
         QByteArray path;
         QMap<QByteArray, QByteArray> headers; // names in lower case
-        QByteArray body;
+        QByteArray body = {};
     };
 
     struct Response {
         int status = 200;
-        QByteArray body;
+        QByteArray body = {};
         QByteArray contentType = "application/json";
         bool neverAnswer = false; // keep the connection open and silent
-        QByteArray location;      // a Location header, for redirects
+        QByteArray location = {}; // a Location header, for redirects
     };
 
     using Handler = std::function<Response(const Request &)>;

@@ -1,0 +1,151 @@
+// The running tray application as a user meets it: a window shows known text,
+// the default hot key is pressed, a rectangle is dragged over the text, and
+// another program pastes the result. Real binaries on the session's X server.
+#include "CapturedShortcut.h"
+#include "TestSupport.h"
+#include "XKeyGrabber.h"
+#include "XSupport.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+namespace {
+
+class TextWindow final : public QWidget {
+public:
+    TextWindow() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        QFont font(QStringLiteral("Noto Sans CJK SC"));
+        font.setPixelSize(34);
+        painter.setFont(font);
+        painter.setPen(QColor(30, 30, 30));
+        painter.drawText(QRect(0, 0, width(), 120), Qt::AlignCenter, QStringLiteral("屏幕文字识别 Vellora 2026"));
+    }
+};
+
+constexpr QRect WindowGeometry(200, 300, 700, 260);
+const QRect TextArea(215, 310, 670, 100);
+const QString HotKey = QStringLiteral("ctrl+shift+super+2");
+
+} // namespace
+
+class TestCaptureEndToEnd final : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    TextWindow m_window;
+    QProcess m_app;
+
+    QString temporaryFolder() const { return m_dir.filePath(QStringLiteral("tmp")); }
+
+    QStringList captureFolders() const
+    {
+        return QDir(temporaryFolder())
+            .entryList({QStringLiteral("vellora-capture-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+    }
+
+    int selectorsRunning() const
+    {
+        const TestSupport::ProcessResult result =
+            TestSupport::run(QStringLiteral("pgrep"), {QStringLiteral("-c"), QStringLiteral("-f"),
+                                                       QStringLiteral("vellora-screencapture -i -s -x")});
+        return QString::fromUtf8(result.standardOutput).trimmed().toInt();
+    }
+
+    void setClipboard(const QByteArray &text)
+    {
+        QProcess xclip;
+        xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard")});
+        QVERIFY(xclip.waitForStarted());
+        xclip.write(text);
+        xclip.closeWriteChannel();
+        QVERIFY(xclip.waitForFinished());
+        QTRY_COMPARE(XSupport::clipboardText(), QString::fromUtf8(text));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir().mkpath(temporaryFolder()));
+        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("config"))));
+        m_window.setGeometry(WindowGeometry);
+        m_window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_window));
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.insert(QStringLiteral("TMPDIR"), temporaryFolder());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        m_app.setProcessEnvironment(environment);
+        m_app.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_app.start(TestSupport::velloraExecutable(), {});
+        QVERIFY(m_app.waitForStarted());
+
+        // The application is ready once its hot key is held: nobody else can grab it then.
+        const CapturedShortcut shortcut = CapturedShortcut::defaultShortcut();
+        XKeyGrabber probe;
+        QVERIFY(probe.connected());
+        const auto held = [&] {
+            if (!probe.grab(shortcut.keyCode, shortcut.modifiers))
+                return true;
+            probe.ungrab(shortcut.keyCode, shortcut.modifiers);
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(held(), 60000);
+    }
+
+    void cleanupTestCase()
+    {
+        m_app.terminate();
+        if (!m_app.waitForFinished(15000))
+            m_app.kill();
+    }
+
+    void hotKeyAndDragCopyTheText()
+    {
+        setClipboard("before");
+        QVERIFY(XSupport::xdotool({QStringLiteral("key"), HotKey}));
+        QVERIFY(XSupport::waitForWindow(QStringLiteral("vellora-screencapture")));
+        QTest::qWait(150);
+        // A second press while the selection runs starts nothing.
+        QVERIFY(XSupport::xdotool({QStringLiteral("key"), HotKey}));
+        QTest::qWait(500);
+        QCOMPARE(selectorsRunning(), 1);
+        QVERIFY(XSupport::drag(TextArea.left(), TextArea.top(), TextArea.right(), TextArea.bottom()));
+        QTRY_VERIFY_WITH_TIMEOUT(XSupport::clipboardText() != QStringLiteral("before"), 60000);
+        const QString text = XSupport::clipboardText();
+        QVERIFY2(text.contains(QStringLiteral("Vellora")) && text.contains(QStringLiteral("2026"))
+                     && text.contains(QStringLiteral("识别")),
+                 qPrintable(text));
+        QCOMPARE(captureFolders(), QStringList());
+        QCOMPARE(selectorsRunning(), 0);
+    }
+
+    void escapeLeavesTheClipboardAndNoFolder()
+    {
+        setClipboard("kept");
+        QVERIFY(XSupport::xdotool({QStringLiteral("key"), HotKey}));
+        QVERIFY(XSupport::waitForWindow(QStringLiteral("vellora-screencapture")));
+        QTest::qWait(150);
+        QVERIFY(XSupport::xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+        QTRY_COMPARE_WITH_TIMEOUT(selectorsRunning(), 0, 20000);
+        QTest::qWait(300);
+        QCOMPARE(XSupport::clipboardText(), QStringLiteral("kept"));
+        QCOMPARE(captureFolders(), QStringList());
+        QCOMPARE(m_app.state(), QProcess::Running);
+    }
+};
+
+QTEST_MAIN(TestCaptureEndToEnd)
+#include "TestCaptureEndToEnd.moc"

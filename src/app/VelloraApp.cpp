@@ -5,17 +5,17 @@
 #include "LibsecretSecretStore.h"
 #include "RecognitionModes.h"
 #include "ScreenRegionCapture.h"
-#include "TextRecognizer.h"
-#include "UserDefaults.h"
-#include "VelloraPreferences.h"
-#include "X11GlobalHotKeys.h"
+#include "SingleInstance.h"
+#include "TerminationSignals.h"
 #include "TesseractTextEngine.h"
+#include "UserDefaults.h"
+#include "X11GlobalHotKeys.h"
 
 #include <QApplication>
-#include <QThreadPool>
 #include <QFile>
 #include <QGuiApplication>
 #include <QNetworkAccessManager>
+#include <QThreadPool>
 
 #include <functional>
 #include <vector>
@@ -102,22 +102,28 @@ int VelloraApp::main(int argc, char **argv)
         });
     }
 
-    // The tray application.
+    // The tray application: one per user session and settings file.
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    UserDefaults defaults;
+    SingleInstance instance(defaults.fileName() + u'\n' + qEnvironmentVariable("DISPLAY"));
+    if (instance.sendToRunning(QApplication::arguments()))
+        return 0;
+    instance.listen();
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &application, &QCoreApplication::quit);
+
     TesseractTextEngine engine;
     LibsecretSecretStore secretStore;
-    UserDefaults defaults;
     QNetworkAccessManager network;
     X11GlobalHotKeys hotKeys;
     VelloraApp delegate(Services{engine, secretStore, defaults, network, &hotKeys,
                                  ScreenRegionCapture::defaultSelectorPath(), QApplication::arguments()});
-    delegate.preferences().setOnShortcutChange([&delegate] { delegate.installHotKey(); });
-    delegate.installHotKey();
-    // Load the recognition models now, so the first capture does not wait for them.
-    QThreadPool::globalInstance()->start([&engine] { TextRecognizer::prewarm(engine); });
+    QObject::connect(&instance, &SingleInstance::received, &delegate, &VelloraApp::applicationShouldHandleReopen);
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, &VelloraApp::applicationWillTerminate);
+    delegate.applicationDidFinishLaunching();
     QApplication::exec();
-    delegate.releaseHotKey();
+    // The warm-up may still hold the engine.
     QThreadPool::globalInstance()->waitForDone();
     return 0;
 }

@@ -14,7 +14,10 @@
 #include "CapturedShortcut.h"
 #include "GlobalHotKeys.h"
 
+class AppColorScheme;
 class QAction;
+class QMenu;
+class QSystemTrayIcon;
 class QNetworkAccessManager;
 class ScreenRegionCapture;
 class SecretStore;
@@ -53,6 +56,30 @@ public:
     // Runs the command-line mode that the arguments name, or the tray application.
     // Returns the process's exit status. Must be called on the main thread.
     static int main(int argc, char **argv);
+
+    // The launch sequence, once the event loop is about to run: menus, warm-up,
+    // callbacks, colour mode, hot key, visibility and the launch options.
+    void applicationDidFinishLaunching();
+    // Another start of the application while this one runs: the settings come forward.
+    void applicationShouldHandleReopen();
+    // The termination sequence: the hot key is released.
+    void applicationWillTerminate();
+
+    // The tray icon and its menu; the application menu.
+    void installStatusMenu();
+    void installApplicationMenu();
+    // Translates every menu title into the current interface language.
+    void localizeMenus();
+    // Shows or hides the tray icon (and the settings window's task-bar entry).
+    void applyVisibility();
+
+    QSystemTrayIcon *statusItem() const { return m_statusItem; }
+    QMenu *statusMenu() const { return m_statusMenu.get(); }
+
+    // The status menu's commands.
+    void openSettings();
+    void openCaptureSettings();
+    void quit();
 
     // The capture commands ("选区识字并复制", "选区识字并 AI 润色"), disabled while a session runs.
     QAction *captureAction() const { return m_captureAction; }
@@ -94,7 +121,8 @@ public:
     ScreenRegionCapture &regionCapture() const { return *m_regionCapture; }
 
 signals:
-    // The settings window should come forward at this tab (1: AI polish).
+    // The settings window should come forward at this tab (1: AI polish), or at
+    // its current tab for -1.
     void settingsRequested(int tab);
     // The tray icon's tooltip changed.
     void toolTipChanged(const QString &text);
@@ -118,6 +146,9 @@ private:
     std::unique_ptr<VelloraToast> m_toast;
     std::unique_ptr<ScreenRegionCapture> m_regionCapture;
 
+    std::unique_ptr<AppColorScheme> m_colorScheme;
+    QSystemTrayIcon *m_statusItem = nullptr;
+    std::unique_ptr<QMenu> m_statusMenu;
     QAction *m_captureAction;
     QAction *m_polishAction;
     QAction *m_messageAction;

@@ -3,6 +3,7 @@
 #include "VelloraApp.h"
 
 #include "AIKeychain.h"
+#include "AppColorScheme.h"
 #include "ScreenRegionCapture.h"
 #include "TextMetrics.h"
 #include "TextPolisher.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QMenu>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,0 +1,166 @@
+// Launch and termination of the tray application, the status menu and the
+// application menu.
+#include "VelloraApp.h"
+
+#include "AppColorScheme.h"
+#include "LaunchOptions.h"
+#include "ScreenRegionCapture.h"
+#include "TextRecognizer.h"
+#include "UserDefaults.h"
+#include "VelloraLocalization.h"
+#include "VelloraPreferences.h"
+#include "VelloraToast.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QThreadPool>
+#include <QTimer>
+
+namespace {
+
+// The status menu's commands that are found again by their role when the menus
+// are translated.
+constexpr char RoleProperty[] = "velloraMenuRole";
+
+} // namespace
+
+void VelloraApp::applicationDidFinishLaunching()
+{
+    const LaunchOptions options = LaunchOptions::parse(m_services.arguments);
+
+    // The updater's languages come first once the updater exists.
+    installStatusMenu();
+    installApplicationMenu();
+
+    // Load the recognition models now, so the first capture does not wait for them.
+    TextEngine *engine = &m_services.textEngine;
+    QThreadPool::globalInstance()->start([engine] { TextRecognizer::prewarm(*engine); }, QThread::LowPriority);
+
+    m_services.defaults.registerDefaults(
+        {{QStringLiteral("NativeUpdater.vellora.automaticallyChecksForUpdates"), true}});
+
+    QPointer<VelloraApp> self(this);
+    m_preferences->setOnLanguageChange([self] {
+        if (self)
+            self->localizeMenus();
+    });
+
+    m_colorScheme = std::make_unique<AppColorScheme>();
+    m_preferences->setColorSchemeApplier([self](VelloraPreferences::ColorScheme scheme) {
+        if (self)
+            self->m_colorScheme->apply(scheme);
+    });
+    m_preferences->applyColorMode();
+
+    m_preferences->setOnVisibilityChange([self] {
+        if (self)
+            self->applyVisibility();
+    });
+    m_preferences->setOnShortcutChange([self] {
+        if (self)
+            self->installHotKey();
+    });
+
+    installHotKey();
+    localizeMenus();
+    applyVisibility();
+
+    if (options.previewToast)
+        m_toast->showCopied(24, false);
+}
+
+void VelloraApp::applicationShouldHandleReopen()
+{
+    emit settingsRequested(-1);
+}
+
+void VelloraApp::applicationWillTerminate()
+{
+    releaseHotKey();
+}
+
+void VelloraApp::installStatusMenu()
+{
+    m_statusItem = new QSystemTrayIcon(this);
+    m_statusItem->setObjectName(QStringLiteral("statusItem"));
+    m_statusItem->setToolTip(QStringLiteral("Vellora"));
+
+    m_statusMenu = std::make_unique<QMenu>();
+    m_statusMenu->setObjectName(QStringLiteral("statusMenu"));
+    m_statusMenu->addAction(m_captureAction);
+    m_statusMenu->addAction(m_polishAction);
+    m_statusMenu->addAction(m_messageAction);
+    m_statusMenu->addAction(m_shortcutAction);
+    m_statusMenu->addSeparator();
+    const auto command = [this](const char *role, const QKeySequence &shortcut) {
+        QAction *action = m_statusMenu->addAction(QString());
+        action->setProperty(RoleProperty, QLatin1String(role));
+        action->setObjectName(QLatin1String(role) + QStringLiteral("Action"));
+        if (!shortcut.isEmpty())
+            action->setShortcut(shortcut);
+        return action;
+    };
+    connect(command("openSettings", QKeySequence(Qt::CTRL | Qt::Key_Comma)), &QAction::triggered, this,
+            &VelloraApp::openSettings);
+    // Reaches the updater once it exists; until then there is nothing to check with.
+    command("checkUpdates", {})->setEnabled(false);
+    connect(command("openCaptureSettings", {}), &QAction::triggered, this, &VelloraApp::openCaptureSettings);
+    connect(command("quit", QKeySequence(Qt::CTRL | Qt::Key_Q)), &QAction::triggered, this, &VelloraApp::quit);
+
+    m_statusItem->setContextMenu(m_statusMenu.get());
+    connect(this, &VelloraApp::toolTipChanged, m_statusItem, &QSystemTrayIcon::setToolTip);
+    localizeMenus();
+}
+
+void VelloraApp::installApplicationMenu()
+{
+    // Shown as the settings window's menu bar once that window exists.
+}
+
+void VelloraApp::localizeMenus()
+{
+    showStatus(m_currentStatus);
+    m_captureAction->setText(translated(QStringLiteral("选区识字并复制")));
+    m_polishAction->setText(translated(QStringLiteral("选区识字并 AI 润色")));
+    m_shortcutAction->setText(
+        velloraLocalizedFormatIn(language(), QStringLiteral("快捷键：%@"), m_preferences->shortcutTitle()));
+    if (!m_statusMenu)
+        return;
+    const QList<std::pair<QString, QString>> titles{
+        {QStringLiteral("openSettings"), QStringLiteral("设置…")},
+        {QStringLiteral("checkUpdates"), QStringLiteral("检查更新…")},
+        {QStringLiteral("openCaptureSettings"), QStringLiteral("打开屏幕录制权限设置…")},
+        {QStringLiteral("quit"), QStringLiteral("退出 Vellora")},
+    };
+    for (QAction *action : m_statusMenu->actions()) {
+        const QString role = action->property(RoleProperty).toString();
+        for (const auto &[name, key] : titles) {
+            if (role == name)
+                action->setText(translated(key));
+        }
+    }
+}
+
+void VelloraApp::applyVisibility()
+{
+    if (m_statusItem)
+        m_statusItem->setVisible(!m_preferences->hideMenuBarIcon());
+}
+
+void VelloraApp::openSettings()
+{
+    emit settingsRequested(-1);
+}
+
+void VelloraApp::openCaptureSettings()
+{
+    ScreenRegionCapture::requestPermission();
+}
+
+void VelloraApp::quit()
+{
+    QCoreApplication::quit();
+}

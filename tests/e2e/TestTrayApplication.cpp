@@ -1,0 +1,100 @@
+// The tray application's life as a process: one instance per session and
+// settings, a second start handing over to the first, and an orderly end on
+// SIGTERM that releases the global hot key. Real binaries on the session's X server.
+#include "CapturedShortcut.h"
+#include "TestSupport.h"
+#include "XKeyGrabber.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+class TestTrayApplication final : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QProcessEnvironment environment(const QString &configName) const
+    {
+        QProcessEnvironment result = QProcessEnvironment::systemEnvironment();
+        result.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        const QString config = m_dir.filePath(configName);
+        QDir().mkpath(config);
+        result.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        return result;
+    }
+
+    // Whether some client holds the default hot key.
+    static bool hotKeyHeld()
+    {
+        const CapturedShortcut shortcut = CapturedShortcut::defaultShortcut();
+        XKeyGrabber probe;
+        if (!probe.grab(shortcut.keyCode, shortcut.modifiers))
+            return true;
+        probe.ungrab(shortcut.keyCode, shortcut.modifiers);
+        return false;
+    }
+
+    void start(QProcess &app, const QString &configName, const QStringList &arguments = {})
+    {
+        app.setProcessEnvironment(environment(configName));
+        app.setProcessChannelMode(QProcess::ForwardedChannels);
+        app.start(TestSupport::velloraExecutable(), arguments);
+        QVERIFY(app.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(hotKeyHeld(), 60000);
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void secondStartHandsOverAndExits()
+    {
+        QProcess first;
+        start(first, QStringLiteral("one"));
+        const TestSupport::ProcessResult second =
+            TestSupport::runVellora({QStringLiteral("--open-settings-ai")}, {}, environment(QStringLiteral("one")), 30000);
+        QVERIFY(second.finished);
+        QCOMPARE(second.exitCode, 0);
+        QCOMPARE(first.state(), QProcess::Running);
+        first.terminate();
+        QVERIFY(first.waitForFinished(20000));
+    }
+
+    void sigtermEndsCleanlyAndReleasesTheHotKey()
+    {
+        QProcess app;
+        start(app, QStringLiteral("two"));
+        ::kill(pid_t(app.processId()), SIGTERM);
+        QVERIFY(app.waitForFinished(20000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+        QVERIFY(!hotKeyHeld());
+        // The next start is a first start again: nothing stale answers for it.
+        QProcess again;
+        start(again, QStringLiteral("two"));
+        QCOMPARE(again.state(), QProcess::Running);
+        again.terminate();
+        QVERIFY(again.waitForFinished(20000));
+        QCOMPARE(again.exitCode(), 0);
+    }
+
+    void killedInstanceDoesNotBlockTheNextStart()
+    {
+        QProcess crashed;
+        start(crashed, QStringLiteral("three"));
+        crashed.kill();
+        QVERIFY(crashed.waitForFinished(20000));
+        QProcess next;
+        start(next, QStringLiteral("three"));
+        QCOMPARE(next.state(), QProcess::Running);
+        next.terminate();
+        QVERIFY(next.waitForFinished(20000));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTrayApplication)
+#include "TestTrayApplication.moc"

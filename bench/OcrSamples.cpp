@@ -337,7 +337,9 @@ Sample ui(Generator &g, int pixelSize, int scale, bool dark) {
     const QFontMetrics titleMetrics(title);
     const int rowHeight = qRound(pixelSize * 2.2);
     const int labelWidth = pixelSize * 7;
-    const int valueWidth = pixelSize * 13;
+    int valueWidth = 0;
+    for (const QString &value : uiValues)
+        valueWidth = std::max(valueWidth, metrics.horizontalAdvance(value) + 2 * pixelSize);
     const int margin = pixelSize;
     const int width = margin + labelWidth + valueWidth + margin;
     const int height = margin + rowHeight + int(labels.size()) * rowHeight + rowHeight + margin;

@@ -306,6 +306,87 @@ void removeRules(GreyImage &image, const std::vector<int> &backgrounds) {
     }
 }
 
+PixPointer toPix(const GreyImage &image, int margin);
+
+// Filled shapes of one flat colour much larger than a character (a default
+// button, a badge, a highlight narrower than the row) hide their text from the
+// row's background: their fill is made white and their text dark, like a
+// row's background.
+void makeFilledShapesLight(GreyImage &image) {
+    const PixPointer grey = toPix(image, 0);
+    if (!grey)
+        return;
+    const PixPointer binary(pixThresholdToBinary(grey.get(), 215));
+    if (!binary)
+        return;
+    PIXA *rawShapes = nullptr;
+    BOXA *rawBoxes = pixConnComp(binary.get(), &rawShapes, 8);
+    const std::unique_ptr<BOXA, void (*)(BOXA *)> boxes(rawBoxes, [](BOXA *b) { boxaDestroy(&b); });
+    const std::unique_ptr<PIXA, void (*)(PIXA *)> shapes(rawShapes, [](PIXA *p) { pixaDestroy(&p); });
+    if (!boxes || !shapes)
+        return;
+    const int count = pixaGetCount(shapes.get());
+    std::vector<int> heights;
+    for (int i = 0; i < count; ++i) {
+        l_int32 x, y, w, h;
+        boxaGetBoxGeometry(boxes.get(), i, &x, &y, &w, &h);
+        if (h >= 3)
+            heights.push_back(h);
+    }
+    const int typical = medianOf(heights);
+    if (typical <= 0)
+        return;
+    for (int i = 0; i < count; ++i) {
+        l_int32 bx, by, bw, bh;
+        boxaGetBoxGeometry(boxes.get(), i, &bx, &by, &bw, &bh);
+        if ((bw <= 3 * typical && bh <= 3 * typical) || bh < typical)
+            continue;
+        const PixPointer shape(pixaGetPix(shapes.get(), i, L_CLONE));
+        const PixPointer holes(pixHolesByFilling(shape.get(), 4));
+        const auto inShape = [&](int x, int y) {
+            l_uint32 value = 0;
+            pixGetPixel(shape.get(), x, y, &value);
+            return value != 0;
+        };
+        const auto inHole = [&](int x, int y) {
+            l_uint32 value = 0;
+            if (holes)
+                pixGetPixel(holes.get(), x, y, &value);
+            return value != 0;
+        };
+        l_int32 ink = 0;
+        pixCountPixels(shape.get(), &ink, nullptr);
+        if (double(ink) / (double(bw) * bh) < 0.15)
+            continue;
+        // A filled shape: one flat colour covers most of it and what it encloses.
+        std::vector<std::uint8_t> values;
+        values.reserve(size_t(bw) * bh);
+        for (int y = 0; y < bh; ++y) {
+            for (int x = 0; x < bw; ++x) {
+                if (inShape(x, y) || inHole(x, y))
+                    values.push_back(image.at(bx + x, by + y));
+            }
+        }
+        int background = modeOf(values.data(), int(values.size()));
+        const auto flat = std::count_if(values.begin(), values.end(),
+                                        [background](std::uint8_t v) { return std::abs(int(v) - background) <= 2; });
+        if (values.empty() || double(flat) / double(values.size()) < 0.5)
+            continue;
+        const bool invert = background < 128;
+        if (invert)
+            background = 255 - background;
+        for (int y = 0; y < bh; ++y) {
+            for (int x = 0; x < bw; ++x) {
+                if (!inShape(x, y) && !inHole(x, y))
+                    continue;
+                std::uint8_t &pixel = image.at(bx + x, by + y);
+                const int value = invert ? 255 - pixel : pixel;
+                pixel = static_cast<std::uint8_t>(std::min(255, value * 255 / std::max(background, 1)));
+            }
+        }
+    }
+}
+
 // The median height of the bands of rows that hold ink: the height of a line of
 // text, or 0 when the image holds none.
 int typicalLineHeight(const GreyImage &image, const std::vector<int> &backgrounds) {
@@ -449,6 +530,10 @@ QString normalizeChineseLine(const QString &line) {
 
 // ---------------------------------------------------------------------------
 
+struct Recognition {
+    QStringList lines;
+};
+
 struct TesseractTextEngine::Private {
     TesseractTextEngineOptions options;
     QString dataPath;
@@ -465,6 +550,7 @@ struct TesseractTextEngine::Private {
     OpenccPointer toTraditional;
 
     TessBaseApiPointer acquire(const QByteArray &languages, bool dictionaries, Error *error);
+    Result<Recognition> recognizeOnce(const QByteArray &languages, bool dictionaries, PIX *pix);
     void release(const QByteArray &languages, bool dictionaries, TessBaseApiPointer api);
     QString convert(const OpenccPointer &converter, const QString &text);
     QString unifyScript(const QString &text);
@@ -500,6 +586,7 @@ TessBaseApiPointer TesseractTextEngine::Private::acquire(const QByteArray &langu
     ++loads;
     api->SetVariable("debug_file", "/dev/null");
     api->SetVariable("preserve_interword_spaces", "1");
+
     return api;
 }
 
@@ -508,6 +595,41 @@ void TesseractTextEngine::Private::release(const QByteArray &languages, bool dic
     const QString key = QString::fromLatin1(languages) + (dictionaries ? u'+' : u'-');
     const std::lock_guard lock(poolMutex);
     idle[key].push_back(std::move(api));
+}
+
+Result<Recognition> TesseractTextEngine::Private::recognizeOnce(const QByteArray &languages, bool dictionaries,
+                                                                PIX *pix) {
+    Error loadError;
+    TessBaseApiPointer api = acquire(languages, dictionaries, &loadError);
+    if (!api)
+        return loadError;
+    api->SetPageSegMode(static_cast<tesseract::PageSegMode>(options.pageSegmentationMode));
+    api->SetImage(pix);
+    if (api->Recognize(nullptr) != 0) {
+        release(languages, dictionaries, std::move(api));
+        return engineError(3, QStringLiteral("Tesseract could not recognise the image."));
+    }
+    Recognition recognition;
+    {
+        std::unique_ptr<tesseract::ResultIterator> iterator(api->GetIterator());
+        if (iterator) {
+            do {
+                if (iterator->Empty(tesseract::RIL_TEXTLINE))
+                    continue;
+                const TesseractText text(iterator->GetUTF8Text(tesseract::RIL_TEXTLINE));
+                if (!text)
+                    continue;
+                QString line = QString::fromUtf8(text.get());
+                while (line.endsWith(u'\n'))
+                    line.chop(1);
+                if (line.trimmed().isEmpty())
+                    continue;
+                recognition.lines << line;
+            } while (iterator->Next(tesseract::RIL_TEXTLINE));
+        }
+    }
+    release(languages, dictionaries, std::move(api));
+    return recognition;
 }
 
 QString TesseractTextEngine::Private::convert(const OpenccPointer &converter, const QString &text) {
@@ -640,7 +762,9 @@ Result<QList<TextObservation>> TesseractTextEngine::run(const QImage &image, con
     int margin = 0;
     if (d->options.preprocess) {
         makeBackgroundLight(grey);
-        std::vector<int> backgrounds = rowBackgrounds(grey);
+        // Filled shapes first: their rows would pass for thick rules.
+        makeFilledShapesLight(grey);
+        const std::vector<int> backgrounds = rowBackgrounds(grey);
         removeRules(grey, backgrounds);
         const int lineHeight = typicalLineHeight(grey, backgrounds);
         if (settings.recognitionLevel == TextRecognitionSettings::Level::Accurate && lineHeight > 0 &&
@@ -661,39 +785,10 @@ Result<QList<TextObservation>> TesseractTextEngine::run(const QImage &image, con
         return imageReaderError(QStringLiteral("The image is too large to read."));
     pixSetResolution(pix.get(), 300, 300);
 
-    Error loadError;
-    TessBaseApiPointer api = d->acquire(languages, settings.usesLanguageCorrection, &loadError);
-    if (!api)
-        return loadError;
-
-    QList<TextObservation> observations;
-    api->SetPageSegMode(static_cast<tesseract::PageSegMode>(d->options.pageSegmentationMode));
-    api->SetImage(pix.get());
-    const int status = api->Recognize(nullptr);
-    if (status != 0) {
-        d->release(languages, settings.usesLanguageCorrection, std::move(api));
-        return engineError(3, QStringLiteral("Tesseract could not recognise the image."));
-    }
-    QStringList lines;
-    {
-        std::unique_ptr<tesseract::ResultIterator> iterator(api->GetIterator());
-        if (iterator) {
-            do {
-                if (iterator->Empty(tesseract::RIL_TEXTLINE))
-                    continue;
-                const TesseractText text(iterator->GetUTF8Text(tesseract::RIL_TEXTLINE));
-                if (!text)
-                    continue;
-                QString line = QString::fromUtf8(text.get());
-                while (line.endsWith(u'\n'))
-                    line.chop(1);
-                if (line.trimmed().isEmpty())
-                    continue;
-                lines << line;
-            } while (iterator->Next(tesseract::RIL_TEXTLINE));
-        }
-    }
-    d->release(languages, settings.usesLanguageCorrection, std::move(api));
+    Result<Recognition> recognition = d->recognizeOnce(models.join('+'), settings.usesLanguageCorrection, pix.get());
+    if (!recognition.ok())
+        return recognition.error();
+    QStringList lines = recognition.value().lines;
 
     if (d->options.normalizeChinesePunctuation) {
         for (QString &line : lines)
@@ -704,6 +799,7 @@ Result<QList<TextObservation>> TesseractTextEngine::run(const QImage &image, con
         if (unified.size() == lines.size())
             lines = unified;
     }
+    QList<TextObservation> observations;
     for (const QString &line : std::as_const(lines))
         observations << TextObservation{{line}};
     return observations;

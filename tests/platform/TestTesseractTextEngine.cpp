@@ -3,6 +3,7 @@
 #include "TextImages.h"
 
 #include <QFile>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -157,6 +158,76 @@ private slots:
         QVERIFY2(TextImages::characterErrorRate(result, text) <= 0.1, qPrintable(result));
         QVERIFY2(!result.contains(' '), qPrintable(result));
         QVERIFY2(!result.contains(QRegularExpression("[,:;!?()]")), qPrintable(result));
+    }
+
+    // Screen layouts that hide text from a plain reading: a highlighted row
+    // (light text on the accent), a filled default button narrower than its
+    // row, and text between table grid lines.
+    void screenLayouts_data() {
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("highlighted menu row") << "menu";
+        QTest::newRow("filled button") << "button";
+        QTest::newRow("table grid") << "table";
+    }
+
+    void screenLayouts() {
+        QFETCH(QString, layout);
+        QFont font("Noto Sans CJK SC");
+        font.setPixelSize(15);
+        const QFontMetrics metrics(font);
+        QStringList truth;
+        QImage image;
+        if (layout == "menu") {
+            truth = QStringList{"新建窗口", "选区识字并复制", "Export as PDF"};
+            image = QImage(220, 3 * 28 + 10, QImage::Format_RGB32);
+            image.fill(QColor(0xfb, 0xfb, 0xfb));
+            QPainter painter(&image);
+            painter.setFont(font);
+            for (int i = 0; i < truth.size(); ++i) {
+                if (i == 1)
+                    painter.fillRect(QRect(4, 5 + i * 28, 212, 28), QColor(0x24, 0x6b, 0xfd));
+                painter.setPen(i == 1 ? QColor(Qt::white) : QColor(0x1d, 0x1d, 0x1f));
+                painter.drawText(14, 5 + i * 28 + 19, truth.at(i));
+            }
+        } else if (layout == "button") {
+            truth = QStringList{"保存设置 Cancel"};
+            image = QImage(300, 60, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setFont(font);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(0x24, 0x6b, 0xfd));
+            painter.drawRoundedRect(QRectF(20, 14, 100, 32), 5, 5);
+            painter.setPen(Qt::white);
+            painter.drawText(36, 36, "保存设置");
+            painter.setPen(QColor(0x1d, 0x1d, 0x1f));
+            painter.drawText(170, 36, "Cancel");
+        } else {
+            truth = QStringList{"名称 数量 单价", "键盘 12 348.50", "Mouse 7 99.00"};
+            image = QImage(271, 3 * 30 + 1, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setFont(font);
+            painter.setPen(QColor(0x1d, 0x1d, 0x1f));
+            for (int r = 0; r < truth.size(); ++r) {
+                const QStringList cells = truth.at(r).split(' ');
+                for (int c = 0; c < cells.size(); ++c)
+                    painter.drawText(c * 90 + 8, r * 30 + 21, cells.at(c));
+            }
+            painter.setPen(QColor(0xb0, 0xb0, 0xb8));
+            for (int r = 0; r <= 3; ++r)
+                painter.drawLine(0, r * 30, 270, r * 30);
+            for (int c = 0; c <= 3; ++c)
+                painter.drawLine(c * 90, 0, c * 90, 90);
+        }
+        TesseractTextEngine engine;
+
+        const QString result = joined(engine.run(image, settingsFor(allLanguages)));
+
+        const double errorRate = TextImages::characterErrorRate(result, truth.join('\n'));
+        QVERIFY2(errorRate <= 0.1, qPrintable(QString("error rate %1 for:\n%2").arg(errorRate).arg(result)));
+        QVERIFY2(!result.contains('|'), qPrintable(result));
     }
 
     void recognisesFromTwoThreadsAtOnce() {

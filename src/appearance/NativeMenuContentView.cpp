@@ -19,10 +19,15 @@ NativeMenuContentView::NativeMenuContentView(QMenu *menu, QAction *selected, boo
 
     const QList<QAction *> actions = menu ? menu->actions() : QList<QAction *>();
     const QFontMetrics metrics(NativeMenuRow::titleFont(font()));
+    const QFontMetrics shortcutMetrics(NativeMenuRow::shortcutFont(font()));
     QList<int> titleWidths;
     QList<NativeMenuLayout::ItemKind> kinds;
     for (const QAction *action : actions) {
-        titleWidths.append(metrics.horizontalAdvance(NativeMenuRow::plainTitle(action->text())));
+        // Shortcut texts here read "Ctrl+Shift+R", far wider than the allowance
+        // leaves room for: a row with one gets the width of its text on top.
+        const QString shortcut = action->shortcut().toString(QKeySequence::NativeText);
+        titleWidths.append(metrics.horizontalAdvance(NativeMenuRow::plainTitle(action->text())) +
+                           (shortcut.isEmpty() ? 0 : shortcutMetrics.horizontalAdvance(shortcut)));
         kinds.append(!action->isVisible()    ? NativeMenuLayout::ItemKind::Hidden
                      : action->isSeparator() ? NativeMenuLayout::ItemKind::Separator
                                              : NativeMenuLayout::ItemKind::Row);

@@ -24,8 +24,8 @@ inline constexpr int StyledMinimumWidth = 260;
 inline constexpr int StyledMaximumWidth = 440;
 inline constexpr int StyledTitleAllowance = 100;
 
-// The popup's width: the widest title plus the allowance, within 240..420;
-// 240 for a menu without items.
+// The popup's width: the widest title (with its shortcut text, if any) plus
+// the allowance, within 240..420; 240 for a menu without items.
 int menuWidth(const QList<int> &titleWidths);
 // The width of a restyled menu's rows: the widest title plus 100, within 260..440.
 int styledRowWidth(const QList<int> &titleWidths);

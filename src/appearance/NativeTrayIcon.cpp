@@ -14,7 +14,11 @@ static void initResources() {
     Q_UNUSED(registered);
 }
 
-QString NativeTrayIcon::resourcePath(bool darkPanel) {
+QString NativeTrayIcon::resourcePath(bool darkPanel, int size) {
+    // Below 24 pixels a drawing of its own on the pixel grid keeps the lines apart.
+    if (size < 24)
+        return darkPanel ? QStringLiteral(":/vellora/icons/tray-dark-small.svg")
+                         : QStringLiteral(":/vellora/icons/tray-light-small.svg");
     return darkPanel ? QStringLiteral(":/vellora/icons/tray-dark.svg")
                      : QStringLiteral(":/vellora/icons/tray-light.svg");
 }
@@ -23,7 +27,7 @@ QImage NativeTrayIcon::image(bool darkPanel, int size) {
     initResources();
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    QSvgRenderer renderer(resourcePath(darkPanel));
+    QSvgRenderer renderer(resourcePath(darkPanel, size));
     if (!renderer.isValid())
         return image;
     QPainter painter(&image);

@@ -105,6 +105,20 @@ private slots:
         QCOMPARE(content()->width(), 240);
     }
 
+    void aShortcutWidensTheMenuInsteadOfCuttingTheTitle() {
+        QMenu menu;
+        const QString title = QStringLiteral("打开屏幕录制权限设置…");
+        menu.addAction(title)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::ALT | Qt::Key_R));
+        NativeMenu::shared().show(&menu, QRect(100, 100, 24, 24));
+        const NativeMenuRow *row = content()->rows().first();
+        const int titleWidth = QFontMetrics(NativeMenuRow::titleFont(row->font())).horizontalAdvance(title);
+        const int shortcutWidth =
+            QFontMetrics(NativeMenuRow::shortcutFont(row->font()))
+                .horizontalAdvance(menu.actions().first()->shortcut().toString(QKeySequence::NativeText));
+        // The title's room: the row less the icon column and the shortcut's reserve.
+        QVERIFY2(row->width() - 32 - (shortcutWidth + 22) >= titleWidth, qPrintable(QString::number(row->width())));
+    }
+
     void keyboardFocus_data() {
         QTest::addColumn<QList<Qt::Key>>("keys");
         QTest::addColumn<QString>("focused");

@@ -7,6 +7,7 @@
 #include "ScreenRegionCapture.h"
 #include "TesseractTextEngine.h"
 #include "TestSupport.h"
+#include "TextWindow.h"
 #include "ToastPanel.h"
 #include "UserDefaults.h"
 #include "VelloraApp.h"
@@ -17,31 +18,12 @@
 #include <QAction>
 #include <QDir>
 #include <QNetworkAccessManager>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
 namespace {
-
-// A window with a line of text at a known place on the screen.
-class TextWindow final : public QWidget {
-public:
-    TextWindow() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint) {}
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), Qt::white);
-        QFont font(QStringLiteral("Noto Sans CJK SC"));
-        font.setPixelSize(32);
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        painter.drawText(QRect(0, 0, width(), 100), Qt::AlignCenter, QStringLiteral("截图识字 Vellora"));
-    }
-};
 
 // The text window's line of text, and a blank part of it, in screen coordinates.
 constexpr QRect WindowGeometry(300, 200, 600, 300);
@@ -55,7 +37,7 @@ class TestCaptureSession final : public QObject {
 
 private:
     QTemporaryDir m_dir;
-    TextWindow m_window;
+    TextWindow m_window{QStringLiteral("截图识字 Vellora"), 32, 100};
     HttpsTestServer m_server;
     TesseractTextEngine m_engine;
     LibsecretSecretStore m_store;
@@ -79,6 +61,22 @@ private:
     }
 
     ToastPanel *toastPanel() const { return qobject_cast<ToastPanel *>(m_app->toast().panel()); }
+
+    // Stores a key, points the app at the local service answering with response,
+    // and runs a polished capture of the text.
+    void polishedCapture(const HttpsTestServer::Response &response)
+    {
+        QVERIFY(AIKeychain::write(m_store, QStringLiteral("sk-session-test")).ok());
+        m_server.clearRequests();
+        m_server.setResponse(response);
+        m_app->preferences().setAiBaseURL(m_server.url(QStringLiteral("/v1")));
+        m_app->preferences().setAiModel(QStringLiteral("test-model"));
+        m_app->startPolishedCapture();
+        QTRY_VERIFY(m_app->captureInProgress());
+        QVERIFY(select(TextArea));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_app->captureInProgress(), 60000);
+        expectIdle();
+    }
 
 private slots:
     void initTestCase()
@@ -175,17 +173,9 @@ private slots:
 
     void polishedCaptureCopiesTheServiceAnswer()
     {
-        QVERIFY(AIKeychain::write(m_store, QStringLiteral("sk-session-test")).ok());
-        m_server.clearRequests();
-        m_server.setResponse({200, HttpsTestServer::completionBody(QStringLiteral("截图识字，Vellora。"))});
-        m_app->preferences().setAiBaseURL(m_server.url(QStringLiteral("/v1")));
-        m_app->preferences().setAiModel(QStringLiteral("test-model"));
-
-        m_app->startPolishedCapture();
-        QTRY_VERIFY(m_app->captureInProgress());
-        QVERIFY(select(TextArea));
-        QTRY_VERIFY_WITH_TIMEOUT(!m_app->captureInProgress(), 60000);
-        expectIdle();
+        polishedCapture({200, HttpsTestServer::completionBody(QStringLiteral("截图识字，Vellora。"))});
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(m_app->currentStatus(), QStringLiteral("已复制润色文字"));
         QCOMPARE(XSupport::clipboardText(), QStringLiteral("截图识字，Vellora。"));
         QCOMPARE(toastPanel()->title(), QStringLiteral("润色完成，已复制到剪贴板"));
@@ -195,16 +185,9 @@ private slots:
 
     void polishingFailureShowsTheShortTitleAndTheFullStatus()
     {
-        QVERIFY(AIKeychain::write(m_store, QStringLiteral("sk-session-test")).ok());
-        m_server.setResponse({401, QByteArray("{\"error\":{\"message\":\"bad key\"}}")});
-        m_app->preferences().setAiBaseURL(m_server.url(QStringLiteral("/v1")));
-        m_app->preferences().setAiModel(QStringLiteral("test-model"));
-
-        m_app->startPolishedCapture();
-        QTRY_VERIFY(m_app->captureInProgress());
-        QVERIFY(select(TextArea));
-        QTRY_VERIFY_WITH_TIMEOUT(!m_app->captureInProgress(), 60000);
-        expectIdle();
+        polishedCapture({401, QByteArray("{\"error\":{\"message\":\"bad key\"}}")});
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(toastPanel()->title(), QStringLiteral("AI 润色失败"));
         QVERIFY2(m_app->currentStatus().startsWith(QStringLiteral("AI 润色失败：")), qPrintable(m_app->currentStatus()));
         QVERIFY(!m_app->currentStatus().contains(QStringLiteral("sk-session-test")));

@@ -3,34 +3,17 @@
 // another program pastes the result. Real binaries on the session's X server.
 #include "CapturedShortcut.h"
 #include "TestSupport.h"
+#include "TextWindow.h"
 #include "XKeyGrabber.h"
 #include "XSupport.h"
 
 #include <QDir>
-#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
 namespace {
-
-class TextWindow final : public QWidget {
-public:
-    TextWindow() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint) {}
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), Qt::white);
-        QFont font(QStringLiteral("Noto Sans CJK SC"));
-        font.setPixelSize(34);
-        painter.setFont(font);
-        painter.setPen(QColor(30, 30, 30));
-        painter.drawText(QRect(0, 0, width(), 120), Qt::AlignCenter, QStringLiteral("屏幕文字识别 Vellora 2026"));
-    }
-};
 
 constexpr QRect WindowGeometry(200, 300, 700, 260);
 const QRect TextArea(215, 310, 670, 100);
@@ -43,7 +26,7 @@ class TestCaptureEndToEnd final : public QObject {
 
 private:
     QTemporaryDir m_dir;
-    TextWindow m_window;
+    TextWindow m_window{QStringLiteral("屏幕文字识别 Vellora 2026"), 34, 120};
     QProcess m_app;
 
     QString temporaryFolder() const { return m_dir.filePath(QStringLiteral("tmp")); }

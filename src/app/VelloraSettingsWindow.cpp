@@ -1,0 +1,80 @@
+#include "VelloraSettingsWindow.h"
+
+#include "SettingsView.h"
+#include "VelloraLocalization.h"
+#include "VelloraPreferences.h"
+
+#include <QApplication>
+#include <QLayout>
+#include <QPixmap>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWidget>
+
+VelloraSettingsWindow::VelloraSettingsWindow(VelloraPreferences &preferences, NativeAppAppearance &appearance,
+                                             SecretStore &keyStore, QNetworkAccessManager &network, int initialTab,
+                                             QObject *parent)
+    : QObject(parent)
+    , m_preferences(preferences)
+    , m_appearance(appearance)
+    , m_keyStore(keyStore)
+    , m_network(network)
+    , m_selectedTab(initialTab >= 0 && initialTab < TabCount ? initialTab : General) {}
+
+VelloraSettingsWindow::~VelloraSettingsWindow() {
+    delete m_window;
+}
+
+SettingsView *VelloraSettingsWindow::view() const {
+    return m_view;
+}
+
+void VelloraSettingsWindow::setSelectedTab(int tab) {
+    if (tab < 0 || tab >= TabCount || tab == m_selectedTab)
+        return;
+    m_selectedTab = tab;
+    emit selectedTabChanged(tab);
+}
+
+void VelloraSettingsWindow::show(std::optional<int> tab) {
+    if (tab)
+        setSelectedTab(*tab);
+    if (!m_window)
+        createWindow();
+    if (m_window->isMinimized())
+        m_window->showNormal();
+    else
+        m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void VelloraSettingsWindow::createWindow() {
+    // Titled, closable and minimisable, not resizable; closing only hides it.
+    auto *window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                            Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    window->setObjectName(QStringLiteral("settingsWindow"));
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->setWindowTitle(velloraLocalized(QStringLiteral("Vellora 设置"), m_preferences.language()));
+    m_view = new SettingsView(*this, m_preferences, m_appearance, m_keyStore, m_network, window);
+    auto *layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    window->setFixedSize(Width, Height);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), window->size());
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+    m_window = window;
+}
+
+bool VelloraSettingsWindow::writeScreenshot(const QString &path) const {
+    if (!m_window || !m_view)
+        return false;
+    m_window->ensurePolished();
+    if (QLayout *layout = m_window->layout())
+        layout->activate();
+    const QPixmap content = m_window->grab();
+    return !content.isNull() && content.save(path, "PNG");
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <optional>
+
+class NativeAppAppearance;
+class QNetworkAccessManager;
+class QWidget;
+class SecretStore;
+class SettingsView;
+class ShortcutRecorder;
+class VelloraPreferences;
+
+// Owns the one settings window and the tab it shows. The window is created by
+// the first show() and then kept for the life of the application: closing
+// hides it, the next show() brings the same window back. GUI thread only.
+class VelloraSettingsWindow final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(int selectedTab READ selectedTab WRITE setSelectedTab NOTIFY selectedTabChanged)
+
+public:
+    // Tab tags (the Updates tab will be 3).
+    enum Tab { General = 0, AIPolish = 1, Appearance = 2 };
+    static constexpr int TabCount = 3;
+    static constexpr int Width = 620;
+    static constexpr int Height = 560;
+
+    // The shared objects must outlive the controller. `keyStore` is the keyring
+    // the preferences use (the AI pane's connection test reads the key from it);
+    // `network` is the application's one session on the GUI thread.
+    VelloraSettingsWindow(VelloraPreferences &preferences, NativeAppAppearance &appearance, SecretStore &keyStore,
+                          QNetworkAccessManager &network, int initialTab = General, QObject *parent = nullptr);
+    ~VelloraSettingsWindow() override;
+
+    int selectedTab() const { return m_selectedTab; }
+    // Tags outside 0…TabCount-1 are ignored.
+    void setSelectedTab(int tab);
+
+    // Brings the window to the front, creating it on first use; with a tab, shows that tab.
+    void show(std::optional<int> tab = std::nullopt);
+
+    // The window once created, else nullptr.
+    QWidget *window() const { return m_window; }
+    SettingsView *view() const;
+
+    // Writes the window's content as a PNG image. False when there is no
+    // window yet or the file cannot be written.
+    bool writeScreenshot(const QString &path) const;
+
+signals:
+    void selectedTabChanged(int tab);
+    // The shortcut recorder started (true) or stopped (false): the owner of the
+    // global hot key releases it meanwhile, since the X server would otherwise
+    // take that combination away from the recorder.
+    void shortcutRecordingChanged(bool recording);
+
+private:
+    void createWindow();
+
+    VelloraPreferences &m_preferences;
+    NativeAppAppearance &m_appearance;
+    SecretStore &m_keyStore;
+    QNetworkAccessManager &m_network;
+    int m_selectedTab;
+    QPointer<QWidget> m_window;
+    QPointer<SettingsView> m_view;
+};

@@ -1,0 +1,402 @@
+#include "VelloraSettingsWindow.h"
+
+#include "HttpsTestServer.h"
+#include "KeyringTestSupport.h"
+#include "LibsecretSecretStore.h"
+#include "NativeAppAppearance.h"
+#include "NativeAppearancePicker.h"
+#include "SettingsControls.h"
+#include "SettingsView.h"
+#include "ShortcutRecorder.h"
+#include "UserDefaults.h"
+#include "VelloraAISettingsView.h"
+#include "VelloraIcon.h"
+#include "VelloraPreferences.h"
+#include "XSupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const KeyringTestSupport::Attributes keyItem{{"service", "quorvel.vellora.ai"}, {"account", "openai-compatible-key"}};
+
+template <typename T> T *child(QWidget *root, const char *name) {
+    T *found = root->findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qWarning("no child %s", name);
+    return found;
+}
+
+} // namespace
+
+// Drives the real settings window on the X server of the test session, with
+// the test keyring and an HTTPS server on 127.0.0.1.
+class TestVelloraSettingsWindow final : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<UserDefaults> m_defaults;
+    LibsecretSecretStore m_store;
+    QNetworkAccessManager m_network;
+    std::unique_ptr<VelloraPreferences> m_preferences;
+    std::unique_ptr<NativeAppAppearance> m_appearance;
+    std::unique_ptr<VelloraSettingsWindow> m_settings;
+
+    QWidget *window() const { return m_settings->window(); }
+    VelloraAISettingsView *ai() const { return &m_settings->view()->aiSettings(); }
+
+    void open(int tab) {
+        m_settings->show(tab);
+        QVERIFY(QTest::qWaitForWindowActive(window()));
+    }
+
+    // The confirmation once it shows, or nullptr.
+    QMessageBox *removalConfirmation() {
+        QMessageBox *box = nullptr;
+        [[maybe_unused]] const bool shown = QTest::qWaitFor([&] {
+            box = window()->findChild<QMessageBox *>("keyRemovalConfirmation");
+            return box && box->isVisible();
+        });
+        return box;
+    }
+
+private slots:
+    void initTestCase() { KeyringTestSupport::clear(keyItem); }
+    void cleanupTestCase() { KeyringTestSupport::clear(keyItem); }
+
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_defaults = std::make_unique<UserDefaults>(m_dir->filePath("Vellora.conf"));
+        m_defaults->setString("language", "en");
+        m_preferences = std::make_unique<VelloraPreferences>(*m_defaults, m_store, true, QStringList());
+        m_appearance = std::make_unique<NativeAppAppearance>(NativeAccentPalette::Violet, "vellora.accentPalette",
+                                                             *m_defaults, VelloraIcon::image);
+        m_settings = std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, m_store, m_network);
+        QTRY_VERIFY(!m_preferences->keyBusy());
+    }
+
+    void cleanup() {
+        m_settings.reset();
+        QTRY_VERIFY(!m_preferences->keyBusy());
+        m_appearance.reset();
+        m_preferences.reset();
+        KeyringTestSupport::clear(keyItem);
+    }
+
+    void theWindowIsCreatedOnceAndOnlyHiddenByClosing() {
+        QVERIFY(!window());
+        QCOMPARE(m_settings->selectedTab(), 0);
+        m_settings->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window()));
+        QWidget *first = window();
+        QCOMPARE(first->size(), QSize(620, 560));
+        QCOMPARE(first->minimumSize(), first->maximumSize());
+        QCOMPARE(first->windowTitle(), "Vellora Settings");
+        QTabWidget &tabs = m_settings->view()->tabs();
+        QCOMPARE(tabs.currentIndex(), 0);
+        QCOMPARE(tabs.tabText(0), "General");
+        QCOMPARE(tabs.tabText(1), "AI Polish");
+        QCOMPARE(tabs.tabText(2), "Appearance");
+
+        m_settings->show(2);
+        QCOMPARE(window(), first);
+        QCOMPARE(tabs.currentIndex(), 2);
+        QVERIFY(first->close());
+        QVERIFY(!first->isVisible());
+        QCOMPARE(window(), first);
+
+        // Back where it was; a tag that names no tab changes nothing.
+        m_settings->show();
+        QVERIFY(first->isVisible());
+        QCOMPARE(window(), first);
+        QCOMPARE(tabs.currentIndex(), 2);
+        m_settings->show(7);
+        QCOMPARE(m_settings->selectedTab(), 2);
+        tabs.setCurrentIndex(1);
+        QCOMPARE(m_settings->selectedTab(), 1);
+
+        // A controller made with an initial tab opens there.
+        VelloraSettingsWindow atAI(*m_preferences, *m_appearance, m_store, m_network, 1);
+        atAI.show();
+        QCOMPARE(atAI.view()->tabs().currentIndex(), 1);
+    }
+
+    void controlsAndPreferencesBindBothWays() {
+        open(0);
+        auto *hideMenuBarIcon = child<SettingsSwitch>(window(), "hideMenuBarIcon");
+        auto *hideDockIcon = child<SettingsSwitch>(window(), "hideDockIcon");
+        QCOMPARE(hideMenuBarIcon->isChecked(), false);
+        QCOMPARE(hideDockIcon->isChecked(), true);
+        QTest::mouseClick(hideMenuBarIcon, Qt::LeftButton);
+        QCOMPARE(m_preferences->hideMenuBarIcon(), true);
+        QCOMPARE(m_defaults->boolean("hideMenuBarIcon"), std::optional<bool>(true));
+        m_preferences->setHideMenuBarIcon(false);
+        QCOMPARE(hideMenuBarIcon->isChecked(), false);
+        m_preferences->setHideDockIcon(false);
+        QCOMPARE(hideDockIcon->isChecked(), false);
+        hideDockIcon->setFocus();
+        QTest::keyClick(hideDockIcon, Qt::Key_Space);
+        QCOMPARE(m_preferences->hideDockIcon(), true);
+
+        auto *language = child<QComboBox>(window(), "language");
+        QCOMPARE(language->currentData().toString(), "en");
+        QCOMPARE(language->itemText(0), "Use System Setting");
+        m_preferences->setLanguage("zh-Hant");
+        QCOMPARE(language->currentData().toString(), "zh-Hant");
+
+        open(1);
+        auto *baseURL = child<QLineEdit>(window(), "aiBaseURL");
+        auto *prompt = child<QPlainTextEdit>(window(), "polishPrompt");
+        baseURL->selectAll();
+        QTest::keyClicks(baseURL, "https://example.invalid/v1");
+        QCOMPARE(m_preferences->aiBaseURL(), "https://example.invalid/v1");
+        m_preferences->setAiModel("other-model");
+        QCOMPARE(child<QLineEdit>(window(), "aiModel")->text(), "other-model");
+        prompt->selectAll();
+        QTest::keyClicks(prompt, "Only fix typos.");
+        QCOMPARE(m_preferences->polishPrompt(), "Only fix typos.");
+        m_preferences->setPolishPrompt("Rewrite.");
+        QCOMPARE(prompt->toPlainText(), "Rewrite.");
+
+        open(2);
+        auto *colorMode = child<SegmentedControl>(window(), "colorMode");
+        QCOMPARE(colorMode->currentIndex(), 0);
+        const QRect segments = colorMode->rect();
+        QTest::mouseClick(colorMode, Qt::LeftButton, {}, QPoint(segments.width() * 5 / 6, segments.height() / 2));
+        QCOMPARE(m_preferences->colorMode(), "dark");
+        m_preferences->setColorMode("light");
+        QCOMPARE(colorMode->currentIndex(), 1);
+    }
+
+    void aLanguageChangeRetranslatesTheWindow() {
+        m_preferences->setShortcutError("快捷键已被占用，请重新录制。");
+        open(0);
+        auto *permission = child<QLabel>(window(), "permissionStatus");
+        auto *record = child<QPushButton>(window(), "recordShortcut");
+        auto *error = child<QLabel>(window(), "shortcutError");
+        QCOMPARE(permission->text(), "Screen capture is allowed");
+        QCOMPARE(record->text(), "Record Shortcut");
+        QCOMPARE(error->text(), "This shortcut is already in use. Record another one.");
+        auto *picker = window()->findChild<NativeAppearancePicker *>();
+        QCOMPARE(picker->findChild<QLabel *>("appearancePickerTitle")->text(), "Icon & Accent Color");
+
+        m_preferences->setLanguage("zh-Hans");
+        QCOMPARE(window()->windowTitle(), "Vellora 设置");
+        QCOMPARE(m_settings->view()->tabs().tabText(0), "通用");
+        QCOMPARE(permission->text(), "已允许截取屏幕");
+        QCOMPARE(record->text(), "录制快捷键");
+        QCOMPARE(error->text(), "快捷键已被占用，请重新录制。");
+        QCOMPARE(picker->findChild<QLabel *>("appearancePickerTitle")->text(), "图标与高亮色");
+        QCOMPARE(child<QPushButton>(window(), "saveKey")->text(), "保存密钥");
+
+        m_preferences->setLanguage("zh-Hant");
+        QCOMPARE(m_settings->view()->tabs().tabText(0), "一般");
+        QCOMPARE(picker->findChild<QLabel *>("appearancePickerTitle")->text(), "圖示與強調色");
+    }
+
+    void pickingAPaletteStoresItAndSetsTheWindowIcon() {
+        QGuiApplication::setWindowIcon(QIcon());
+        open(2);
+        auto *ocean = child<NativeAppearanceCard>(window(), "appearanceCard-ocean");
+        QTest::mouseClick(ocean, Qt::LeftButton, {}, ocean->rect().center());
+        QCOMPARE(m_appearance->selection(), NativeAccentPalette(NativeAccentPalette::Ocean));
+        QCOMPARE(m_defaults->string("vellora.accentPalette"), std::optional<QString>("ocean"));
+        QVERIFY(!QGuiApplication::windowIcon().isNull());
+        QCOMPARE(QGuiApplication::windowIcon().pixmap(64, 64).toImage(),
+                 VelloraIcon::image(NativeAccentPalette::Ocean).pixmap(64, 64).toImage());
+        // The controls take the new accent.
+        QCOMPARE(child<SettingsSwitch>(window(), "hideDockIcon")->palette().color(QPalette::Highlight),
+                 NativeAccentPalette(NativeAccentPalette::Ocean).color());
+    }
+
+    void recordingTheShortcutFromTheKeyboard() {
+        open(0);
+        ShortcutRecorder &recorder = m_settings->view()->shortcutRecorder();
+        QSignalSpy recordingChanged(m_settings.get(), &VelloraSettingsWindow::shortcutRecordingChanged);
+        auto *record = child<QPushButton>(window(), "recordShortcut");
+        auto *message = child<QLabel>(window(), "recorderMessage");
+        QTest::mouseClick(record, Qt::LeftButton);
+        QVERIFY(recorder.recording());
+        QCOMPARE(record->text(), "Cancel Recording");
+        QCOMPARE(message->text(), "Press a shortcut with Super, Ctrl or Alt; Esc cancels");
+        QVERIFY(message->isVisible());
+        QCOMPARE(recordingChanged.count(), 1);
+
+        // Real key presses through the X server: Shift alone is refused, then Alt+Super+R.
+        QVERIFY(XSupport::xdotool({"key", "shift+a"}));
+        QTRY_COMPARE(message->text(), "Include Super, Ctrl or Alt so the shortcut doesn't take over normal typing");
+        QVERIFY(recorder.recording());
+        QVERIFY(XSupport::xdotool({"key", "alt+super+r"}));
+        QTRY_VERIFY(!recorder.recording());
+        QCOMPARE(m_preferences->shortcut().keyCode, 15u);
+        QCOMPARE(m_preferences->shortcut().modifiers, 2304u);
+        QCOMPARE(m_preferences->shortcut().label, "R");
+        QCOMPARE(child<QLabel>(window(), "shortcutTitle")->text(), "⌥⌘R");
+        QCOMPARE(record->text(), "Record Shortcut");
+        QVERIFY(!message->isVisible());
+        QCOMPARE(recordingChanged.count(), 2);
+
+        // The button ends a recording; so do a tab change, another window and closing.
+        QTest::mouseClick(record, Qt::LeftButton);
+        QTest::mouseClick(record, Qt::LeftButton);
+        QVERIFY(!recorder.recording());
+        QTest::mouseClick(record, Qt::LeftButton);
+        m_settings->view()->tabs().setCurrentIndex(2);
+        QVERIFY(!recorder.recording());
+        open(0);
+        QTest::mouseClick(record, Qt::LeftButton);
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(!recorder.recording());
+        open(0);
+        QTest::mouseClick(record, Qt::LeftButton);
+        window()->close();
+        QVERIFY(!recorder.recording());
+        QCOMPARE(m_preferences->shortcutTitle(), "⌥⌘R");
+    }
+
+    void savingTheKeyStoresItAndNeverShowsItAgain() {
+        open(1);
+        auto *draft = child<QLineEdit>(window(), "keyDraft");
+        auto *save = child<QPushButton>(window(), "saveKey");
+        auto *remove = child<QPushButton>(window(), "deleteKey");
+        auto *test = child<QPushButton>(window(), "testConnection");
+        QCOMPARE(draft->echoMode(), QLineEdit::Password);
+        QCOMPARE(draft->placeholderText(), "API Key");
+        QVERIFY(!save->isEnabled());
+        QVERIFY(!remove->isVisible());
+        QVERIFY(!test->isEnabled());
+        QTest::keyClicks(draft, "   ");
+        QVERIFY(!save->isEnabled());
+
+        QTest::keyClicks(draft, "sk-test-123 ");
+        QVERIFY(save->isEnabled());
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(draft->text(), "");
+        QCOMPARE(ai()->keyDraft(), "");
+        QTRY_VERIFY(m_preferences->keySaved());
+        QCOMPARE(KeyringTestSupport::lookup(keyItem), std::optional<QByteArray>("sk-test-123"));
+        QCOMPARE(draft->placeholderText(), "API key saved; enter a new one to replace it");
+        QVERIFY(remove->isVisible());
+        QVERIFY(child<QLabel>(window(), "keyStoredNote")->isVisible());
+        QTRY_VERIFY(test->isEnabled());
+    }
+
+    void theRemovalConfirmationDeletesTheKey() {
+        QVERIFY(KeyringTestSupport::store(keyItem, "sk-stored"));
+        // A fresh store reads the key state from the keyring.
+        m_settings.reset();
+        m_preferences = std::make_unique<VelloraPreferences>(*m_defaults, m_store, true, QStringList());
+        m_settings = std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, m_store, m_network);
+        QTRY_VERIFY(m_preferences->keySaved());
+        open(1);
+        auto *remove = child<QPushButton>(window(), "deleteKey");
+        QVERIFY(remove->isVisible());
+
+        QTest::mouseClick(remove, Qt::LeftButton);
+        QMessageBox *box = removalConfirmation();
+        QVERIFY(box);
+        QCOMPARE(box->text(), "Delete the AI service key?");
+        QCOMPARE(box->informativeText(),
+                 "You'll need to save this service's API key again before you next use AI polish.");
+        QTest::mouseClick(child<QPushButton>(box, "cancelKeyRemoval"), Qt::LeftButton);
+        QTRY_VERIFY(!window()->findChild<QMessageBox *>("keyRemovalConfirmation"));
+        QTest::qWait(200);
+        QVERIFY(!m_preferences->keyBusy());
+        QCOMPARE(KeyringTestSupport::lookup(keyItem), std::optional<QByteArray>("sk-stored"));
+
+        QTest::mouseClick(remove, Qt::LeftButton);
+        box = removalConfirmation();
+        QVERIFY(box);
+        QTest::mouseClick(child<QPushButton>(box, "confirmKeyRemoval"), Qt::LeftButton);
+        QTRY_VERIFY(!m_preferences->keySaved());
+        QCOMPARE(KeyringTestSupport::count(keyItem), 0);
+        QVERIFY(!remove->isVisible());
+        QCOMPARE(child<QLineEdit>(window(), "keyDraft")->placeholderText(), "API Key");
+        QVERIFY(!child<QPushButton>(window(), "testConnection")->isEnabled());
+    }
+
+    void theConnectionTestUsesTheStoredKey_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QColor>("color");
+        QTest::newRow("the service answers") << 200 << "Connection succeeded" << SettingsColors::success();
+        QTest::newRow("the service refuses the key")
+            << 401 << "Connection failed: The AI service request failed (HTTP 401)." << SettingsColors::failure();
+    }
+
+    void theConnectionTestUsesTheStoredKey() {
+        QFETCH(int, status);
+        QFETCH(QString, shown);
+        QFETCH(QColor, color);
+        HttpsTestServer server;
+        QVERIFY2(server.isListening(), qPrintable(server.errorString()));
+        qputenv("VELLORA_EXTRA_CA_CERTS", server.caCertificatePath().toUtf8());
+        server.setResponse(status == 200 ? HttpsTestServer::completion("连接成功")
+                                         : HttpsTestServer::reply(status, R"({"error":{"message":"bad key"}})"));
+        QVERIFY(KeyringTestSupport::store(keyItem, "sk-stored"));
+        m_preferences->setKeySaved(true);
+        m_preferences->setAiBaseURL(server.url("/v1"));
+        m_preferences->setAiModel("test-model");
+        open(1);
+        // An unsaved draft is never what is tested.
+        QTest::keyClicks(child<QLineEdit>(window(), "keyDraft"), "sk-draft");
+        auto *test = child<QPushButton>(window(), "testConnection");
+        QSignalSpy finished(ai(), &VelloraAISettingsView::connectionTestFinished);
+        QTest::mouseClick(test, Qt::LeftButton);
+        QCOMPARE(test->text(), "Testing…");
+        QVERIFY(!test->isEnabled());
+        QVERIFY(finished.wait(30000));
+        auto *result = child<SettingsCaption>(window(), "aiTestStatus");
+        QCOMPARE(result->text(), shown);
+        QCOMPARE(result->textColor(), color);
+        QVERIFY(result->isVisible());
+        QCOMPARE(test->text(), "Test Connection");
+        QVERIFY(test->isEnabled());
+        QCOMPARE(server.requests().size(), 1);
+        QCOMPARE(server.requests().first().path, "/v1/chat/completions");
+        QCOMPARE(server.requests().first().headers.value("authorization"), "Bearer sk-stored");
+
+        // The result follows the language.
+        m_preferences->setLanguage("zh-Hans");
+        QVERIFY(result->text().startsWith(status == 200 ? "连接成功" : "连接失败："));
+    }
+
+    void theConnectionTestAsksForAKeyWhenNoneIsStored() {
+        // keySaved may lag behind the keyring (another program removed the key).
+        m_preferences->setKeySaved(true);
+        open(1);
+        QSignalSpy finished(ai(), &VelloraAISettingsView::connectionTestFinished);
+        QTest::mouseClick(child<QPushButton>(window(), "testConnection"), Qt::LeftButton);
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(ai()->aiTestStatus(), "Save an API key first.");
+        QCOMPARE(child<SettingsCaption>(window(), "aiTestStatus")->textColor(), SettingsColors::failure());
+    }
+
+    void theScreenshotIsThePngOfTheContent() {
+        QTemporaryDir dir;
+        QVERIFY(!m_settings->writeScreenshot(dir.filePath("none.png")));
+        open(1);
+        QVERIFY(m_settings->writeScreenshot(dir.filePath("ai.png")));
+        const QImage shot(dir.filePath("ai.png"));
+        QCOMPARE(shot.size() / shot.devicePixelRatio(), QSize(620, 560));
+        QVERIFY(!m_settings->writeScreenshot(dir.filePath("missing/folder/x.png")));
+    }
+};
+
+QTEST_MAIN(TestVelloraSettingsWindow)
+#include "TestVelloraSettingsWindow.moc"

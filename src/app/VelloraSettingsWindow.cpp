@@ -25,6 +25,10 @@ VelloraSettingsWindow::~VelloraSettingsWindow() {
     delete m_window;
 }
 
+QWidget *VelloraSettingsWindow::window() const {
+    return m_window;
+}
+
 SettingsView *VelloraSettingsWindow::view() const {
     return m_view;
 }

@@ -43,7 +43,7 @@ public:
     void show(std::optional<int> tab = std::nullopt);
 
     // The window once created, else nullptr.
-    QWidget *window() const { return m_window; }
+    QWidget *window() const;
     SettingsView *view() const;
 
     // Writes the window's content as a PNG image. False when there is no

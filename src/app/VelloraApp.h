@@ -17,6 +17,7 @@
 class AppColorScheme;
 class QAction;
 class QMenu;
+class QMenuBar;
 class QSystemTrayIcon;
 class QNetworkAccessManager;
 class ScreenRegionCapture;
@@ -75,6 +76,8 @@ public:
 
     QSystemTrayIcon *statusItem() const { return m_statusItem; }
     QMenu *statusMenu() const { return m_statusMenu.get(); }
+    // The application menu: "Vellora", Edit and Window; the settings window shows it.
+    QMenuBar *mainMenu() const { return m_mainMenu.get(); }
 
     // The status menu's commands.
     void openSettings();
@@ -130,6 +133,7 @@ signals:
 private:
     void runSession();
     void setToolTip(const QString &text);
+    void updateStatusIcon();
     void onHotKeyPressed(GlobalHotKeys::HotKeyId id);
     void onCaptured(const Result<std::optional<QImage>> &outcome);
     void finishRecognition(const Result<QString> &result);
@@ -149,6 +153,8 @@ private:
     std::unique_ptr<AppColorScheme> m_colorScheme;
     QSystemTrayIcon *m_statusItem = nullptr;
     std::unique_ptr<QMenu> m_statusMenu;
+    std::unique_ptr<QMenuBar> m_mainMenu;
+    QMenu *m_applicationMenu = nullptr;
     QAction *m_captureAction;
     QAction *m_polishAction;
     QAction *m_messageAction;

@@ -4,6 +4,10 @@
 
 #include "AppColorScheme.h"
 #include "LaunchOptions.h"
+#include "NativeEditingMenu.h"
+#include "NativeStatusMenu.h"
+#include "NativeTrayIcon.h"
+#include "NativeWindowMenu.h"
 #include "ScreenRegionCapture.h"
 #include "TextRecognizer.h"
 #include "UserDefaults.h"
@@ -14,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QThreadPool>
@@ -54,6 +59,7 @@ void VelloraApp::applicationDidFinishLaunching()
             self->m_colorScheme->apply(scheme);
     });
     m_preferences->applyColorMode();
+    connect(m_colorScheme.get(), &AppColorScheme::effectiveSchemeChanged, this, &VelloraApp::updateStatusIcon);
 
     m_preferences->setOnVisibilityChange([self] {
         if (self)
@@ -110,14 +116,34 @@ void VelloraApp::installStatusMenu()
     connect(command("openCaptureSettings", {}), &QAction::triggered, this, &VelloraApp::openCaptureSettings);
     connect(command("quit", QKeySequence(Qt::CTRL | Qt::Key_Q)), &QAction::triggered, this, &VelloraApp::quit);
 
-    m_statusItem->setContextMenu(m_statusMenu.get());
+    updateStatusIcon();
+    NativeStatusMenu::attach(m_statusItem, m_statusMenu.get());
     connect(this, &VelloraApp::toolTipChanged, m_statusItem, &QSystemTrayIcon::setToolTip);
     localizeMenus();
 }
 
+void VelloraApp::updateStatusIcon()
+{
+    // X11 does not say what colour the panel is; panels mostly follow the
+    // desktop's light or dark scheme, as our own palette does.
+    const bool darkPanel = QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
+    m_statusItem->setIcon(NativeTrayIcon::icon(darkPanel));
+}
+
 void VelloraApp::installApplicationMenu()
 {
-    // Shown as the settings window's menu bar once that window exists.
+    // On Linux the application menu is the settings window's menu bar.
+    m_mainMenu = std::make_unique<QMenuBar>();
+    m_mainMenu->setObjectName(QStringLiteral("applicationMenu"));
+    m_applicationMenu = m_mainMenu->addMenu(QStringLiteral("Vellora"));
+    QAction *settings = m_applicationMenu->addAction(QString(), this, &VelloraApp::openSettings);
+    settings->setProperty(RoleProperty, QStringLiteral("openSettings"));
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    QAction *quitAction = m_applicationMenu->addAction(QString(), this, &VelloraApp::quit);
+    quitAction->setProperty(RoleProperty, QStringLiteral("quit"));
+    quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    NativeEditingMenu::install(m_mainMenu.get(), NativeEditingMenu::builtInTranslation(language()));
+    NativeWindowMenu::install(m_mainMenu.get(), [this](const QString &key) { return translated(key); });
 }
 
 void VelloraApp::localizeMenus()
@@ -127,20 +153,30 @@ void VelloraApp::localizeMenus()
     m_polishAction->setText(translated(QStringLiteral("选区识字并 AI 润色")));
     m_shortcutAction->setText(
         velloraLocalizedFormatIn(language(), QStringLiteral("快捷键：%@"), m_preferences->shortcutTitle()));
-    if (!m_statusMenu)
-        return;
     const QList<std::pair<QString, QString>> titles{
         {QStringLiteral("openSettings"), QStringLiteral("设置…")},
         {QStringLiteral("checkUpdates"), QStringLiteral("检查更新…")},
         {QStringLiteral("openCaptureSettings"), QStringLiteral("打开屏幕录制权限设置…")},
         {QStringLiteral("quit"), QStringLiteral("退出 Vellora")},
     };
-    for (QAction *action : m_statusMenu->actions()) {
-        const QString role = action->property(RoleProperty).toString();
-        for (const auto &[name, key] : titles) {
-            if (role == name)
-                action->setText(translated(key));
+    const auto retitle = [this, &titles](QMenu *menu) {
+        for (QAction *action : menu->actions()) {
+            const QString role = action->property(RoleProperty).toString();
+            for (const auto &[name, key] : titles) {
+                if (role == name)
+                    action->setText(translated(key));
+            }
         }
+    };
+    if (QMenu *statusMenu = m_statusItem ? NativeStatusMenu::menu(m_statusItem) : nullptr)
+        retitle(statusMenu);
+    if (m_mainMenu) {
+        if (QMenu *windows = NativeWindowMenu::windowsMenu(m_mainMenu.get())) {
+            windows->setTitle(translated(QStringLiteral("窗口")));
+            if (!windows->actions().isEmpty())
+                windows->actions().constFirst()->setText(translated(QStringLiteral("关闭窗口")));
+        }
+        retitle(m_applicationMenu);
     }
 }
 

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QMenu>
+#include <QMenuBar>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,9 +1,16 @@
 // The running tray application as a user meets it: a window shows known text,
-// the default hot key is pressed, a rectangle is dragged over the text, and
-// another program pastes the result. Real binaries on the session's X server.
+// the default hot key (or the tray menu) starts a capture, a rectangle is
+// dragged over the text, and another program pastes the result. Real binaries
+// on the session's X server, a real tray host, the real keyring, and a real
+// HTTPS server on 127.0.0.1 standing for the AI service.
+#include "AIKeychain.h"
 #include "CapturedShortcut.h"
+#include "HttpsTestServer.h"
+#include "LibsecretSecretStore.h"
 #include "TestSupport.h"
 #include "TextWindow.h"
+#include "TrayHost.h"
+#include "UserDefaults.h"
 #include "XKeyGrabber.h"
 #include "XSupport.h"
 
@@ -28,6 +35,9 @@ private:
     QTemporaryDir m_dir;
     TextWindow m_window{QStringLiteral("屏幕文字识别 Vellora 2026"), 34, 120};
     QProcess m_app;
+    TrayHost m_tray;
+    HttpsTestServer m_server;
+    LibsecretSecretStore m_store;
 
     QString temporaryFolder() const { return m_dir.filePath(QStringLiteral("tmp")); }
 
@@ -61,7 +71,15 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         QVERIFY(QDir().mkpath(temporaryFolder()));
-        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("config"))));
+        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("config/Vellora"))));
+        QVERIFY2(m_server.isListening(), qPrintable(m_server.errorString()));
+        QVERIFY(m_tray.start());
+        {
+            UserDefaults defaults(m_dir.filePath(QStringLiteral("config/Vellora/Vellora.conf")));
+            defaults.setString(QStringLiteral("aiBaseURL"), m_server.url(QStringLiteral("/v1")));
+            defaults.setString(QStringLiteral("aiModel"), QStringLiteral("test-model"));
+            QVERIFY(defaults.synchronize().ok());
+        }
         m_window.setGeometry(WindowGeometry);
         m_window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&m_window));
@@ -70,6 +88,7 @@ private slots:
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         environment.insert(QStringLiteral("TMPDIR"), temporaryFolder());
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("VELLORA_EXTRA_CA_CERTS"), m_server.caCertificatePath());
         m_app.setProcessEnvironment(environment);
         m_app.setProcessChannelMode(QProcess::ForwardedChannels);
         m_app.start(TestSupport::velloraExecutable(), {});
@@ -127,6 +146,27 @@ private slots:
         QCOMPARE(XSupport::clipboardText(), QStringLiteral("kept"));
         QCOMPARE(captureFolders(), QStringList());
         QCOMPARE(m_app.state(), QProcess::Running);
+    }
+
+    void polishedCaptureFromTheTrayMenuCopiesTheAnswer()
+    {
+        QVERIFY(AIKeychain::write(m_store, QStringLiteral("sk-e2e-test")).ok());
+        m_server.setResponse({200, HttpsTestServer::completionBody(QStringLiteral("屏幕文字识别，Vellora 2026。"))});
+        setClipboard("before");
+        QTRY_COMPARE_WITH_TIMEOUT(m_tray.iconCount(), 1, 20000);
+        QVERIFY(m_tray.click());
+        QTest::qWait(500);
+        // The second row: "选区识字并 AI 润色".
+        QVERIFY(XSupport::xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Down"),
+                                   QStringLiteral("Return")}));
+        QVERIFY(XSupport::waitForWindow(QStringLiteral("vellora-screencapture")));
+        QTest::qWait(150);
+        QVERIFY(XSupport::drag(TextArea.left(), TextArea.top(), TextArea.right(), TextArea.bottom()));
+        QTRY_COMPARE_WITH_TIMEOUT(XSupport::clipboardText(), QStringLiteral("屏幕文字识别，Vellora 2026。"), 60000);
+        QCOMPARE(m_server.requests().size(), 1);
+        QCOMPARE(m_server.requests().at(0).headers.value("authorization"), QByteArray("Bearer sk-e2e-test"));
+        QVERIFY(m_server.requests().at(0).body.contains("Vellora"));
+        QVERIFY(AIKeychain::remove(m_store).ok());
     }
 };
 

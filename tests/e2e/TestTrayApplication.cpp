@@ -1,9 +1,12 @@
-// The tray application's life as a process: one instance per session and
-// settings, a second start handing over to the first, and an orderly end on
-// SIGTERM that releases the global hot key. Real binaries on the session's X server.
+// The tray application's life as a process: its icon in a real tray host and
+// the menu behind it, one instance per session and settings, a second start
+// handing over to the first, and an orderly end (from the menu or on SIGTERM)
+// that releases the global hot key. Real binaries on the session's X server.
 #include "CapturedShortcut.h"
 #include "TestSupport.h"
+#include "TrayHost.h"
 #include "XKeyGrabber.h"
+#include "XSupport.h"
 
 #include <QDir>
 #include <QProcess>
@@ -17,6 +20,7 @@ class TestTrayApplication final : public QObject {
 
 private:
     QTemporaryDir m_dir;
+    TrayHost m_tray;
 
     QProcessEnvironment environment(const QString &configName) const
     {
@@ -49,17 +53,50 @@ private:
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(m_tray.start());
+    }
+
+    void trayIconMenuStartsACapture()
+    {
+        QProcess app;
+        start(app, QStringLiteral("menu"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_tray.iconCount(), 1, 20000);
+        QVERIFY(m_tray.click());
+        QTest::qWait(500);
+        // The first row: "选区识字并复制".
+        QVERIFY(XSupport::xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")}));
+        QVERIFY(XSupport::waitForWindow(QStringLiteral("vellora-screencapture")));
+        QTest::qWait(150);
+        QVERIFY(XSupport::xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+        QTest::qWait(300);
+        QCOMPARE(app.state(), QProcess::Running);
+
+        // A right click opens the same menu; its last row quits.
+        QVERIFY(m_tray.click(0, 3));
+        QTest::qWait(500);
+        QVERIFY(XSupport::xdotool({QStringLiteral("key"), QStringLiteral("Up"), QStringLiteral("Return")}));
+        QVERIFY(app.waitForFinished(20000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+        QVERIFY(!hotKeyHeld());
+        QTRY_COMPARE(m_tray.iconCount(), 0);
+    }
 
     void secondStartHandsOverAndExits()
     {
         QProcess first;
         start(first, QStringLiteral("one"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_tray.iconCount(), 1, 20000);
         const TestSupport::ProcessResult second =
             TestSupport::runVellora({QStringLiteral("--open-settings-ai")}, {}, environment(QStringLiteral("one")), 30000);
         QVERIFY(second.finished);
         QCOMPARE(second.exitCode, 0);
         QCOMPARE(first.state(), QProcess::Running);
+        QTest::qWait(500);
+        QCOMPARE(m_tray.iconCount(), 1);
         first.terminate();
         QVERIFY(first.waitForFinished(20000));
     }
@@ -96,5 +133,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTrayApplication)
+QTEST_MAIN(TestTrayApplication)
 #include "TestTrayApplication.moc"

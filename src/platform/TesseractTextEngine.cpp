@@ -513,6 +513,11 @@ QString normalizeChineseLine(const QString &line) {
             wide = chineseBefore ? fullWidthOf(c, false) : 0;
         else if (chineseBefore)
             wide = fullWidthOf(c, false);
+        // A clause of Chinese text may end in a number or a Latin word: the
+        // comma before the next Chinese clause is still a Chinese one.
+        else if ((c == U',' || c == U';') && chineseAfter &&
+                 !(before >= U'0' && before <= U'9' && after >= U'0' && after <= U'9'))
+            wide = fullWidthOf(c, false);
         if (wide) {
             while (!out.empty() && out.back() == U' ')
                 out.pop_back();

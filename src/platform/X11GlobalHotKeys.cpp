@@ -154,12 +154,19 @@ public:
         qGuiApp->removeNativeEventFilter(this);
         for (const auto &[handle, registration] : registrations)
             ungrab(registration.keyCode, registration.grabs);
-        xcb_flush(connection);
+        sync();
     }
 
     void ungrab(xcb_keycode_t keyCode, const std::vector<Grab> &grabs) const {
         for (const Grab &grab : grabs)
             xcb_ungrab_key(connection, keyCode, grab.root, grab.modifiers);
+    }
+
+    // Waits until the server has handled every request sent so far. A flush
+    // alone is not enough: the server may serve another client first, which then
+    // still finds a combination grabbed that we have already let go.
+    void sync() const {
+        free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     }
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override {
@@ -280,7 +287,7 @@ Result<GlobalHotKeys::Handle> X11GlobalHotKeys::registerHotKey(quint32 keyCode, 
     }
     if (failure) {
         d->ungrab(registration.keyCode, registration.grabs);
-        xcb_flush(connection);
+        d->sync();
         if (*failure == XErrorBadAccess)
             return hotKeyError(Refused, QStringLiteral("Another application holds the combination."));
         return hotKeyError(Failed, QStringLiteral("The X11 display refused the grab (error %1).").arg(*failure));
@@ -298,6 +305,6 @@ void X11GlobalHotKeys::unregisterHotKey(Handle handle) {
     if (found == d->registrations.end())
         return;
     d->ungrab(found->second.keyCode, found->second.grabs);
-    xcb_flush(d->connection);
+    d->sync();
     d->registrations.erase(found);
 }

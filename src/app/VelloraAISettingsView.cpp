@@ -37,19 +37,6 @@ QWidget *fieldRow(QLabel *label, QWidget *field) {
     return row;
 }
 
-// An error description of the engine in the interface language. The client
-// hands the HTTP failure over with its status already filled in, so that one is
-// matched back to its key "…（HTTP %d）。" before the lookup.
-QString translatedError(const QString &description, const QString &language) {
-    static const QRegularExpression withStatus(QStringLiteral("^(.*（HTTP )(\\d+)(）。)$"));
-    const QRegularExpressionMatch match = withStatus.match(description);
-    if (match.hasMatch()) {
-        const QString key = match.captured(1) + QStringLiteral("%d") + match.captured(3);
-        return velloraLocalizedFormatIn(language, key, match.captured(2).toInt());
-    }
-    return velloraLocalized(description, language);
-}
-
 // Replaces a line edit's text only when it differs, so typing keeps its cursor.
 void showText(QLineEdit *edit, const QString &text) {
     if (edit->text() != text)
@@ -232,7 +219,7 @@ void VelloraAISettingsView::updateTestStatus() {
         m_testStatus->hide();
         return;
     }
-    const QString detail = translatedError(m_testStatusDetail, language());
+    const QString detail = velloraLocalizedDescription(m_testStatusDetail, language());
     m_testStatus->setText(m_testStatusDetail.isEmpty() && !m_testStatusKey.contains(QLatin1String("%@"))
                               ? velloraLocalized(m_testStatusKey, language())
                               : velloraLocalizedFormatIn(language(), m_testStatusKey, detail));

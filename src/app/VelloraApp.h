@@ -15,6 +15,8 @@
 #include "GlobalHotKeys.h"
 
 class AppColorScheme;
+class NativeAppAppearance;
+class VelloraSettingsWindow;
 class QAction;
 class QMenu;
 class QMenuBar;
@@ -97,6 +99,10 @@ public:
     void installHotKey();
     // Releases the hot key at termination.
     void releaseHotKey();
+    // Lets the combination go while the shortcut recorder listens, and takes the
+    // (possibly new) shortcut again afterwards.
+    void suspendHotKey();
+    void resumeHotKey();
     // The shortcut the registered hot key stands for, if one is registered.
     std::optional<CapturedShortcut> activeShortcut() const { return m_activeShortcut; }
 
@@ -120,6 +126,9 @@ public:
     bool captureInProgress() const { return m_captureInProgress; }
 
     VelloraPreferences &preferences() const { return *m_preferences; }
+    NativeAppAppearance &appearance() const { return *m_appearance; }
+    // The settings window's controller; exists once launching has finished.
+    VelloraSettingsWindow *settingsWindow() const { return m_settingsWindow.get(); }
     VelloraToast &toast() const { return *m_toast; }
     ScreenRegionCapture &regionCapture() const { return *m_regionCapture; }
 
@@ -147,10 +156,12 @@ private:
 
     Services m_services;
     std::unique_ptr<VelloraPreferences> m_preferences;
+    std::unique_ptr<NativeAppAppearance> m_appearance;
     std::unique_ptr<VelloraToast> m_toast;
     std::unique_ptr<ScreenRegionCapture> m_regionCapture;
 
     std::unique_ptr<AppColorScheme> m_colorScheme;
+    std::unique_ptr<VelloraSettingsWindow> m_settingsWindow;
     QSystemTrayIcon *m_statusItem = nullptr;
     std::unique_ptr<QMenu> m_statusMenu;
     std::unique_ptr<QMenuBar> m_mainMenu;
@@ -169,4 +180,5 @@ private:
     std::optional<GlobalHotKeys::Handle> m_hotKey;
     std::optional<CapturedShortcut> m_activeShortcut;
     bool m_hotKeyHandlerInstalled = false;
+    bool m_hotKeySuspended = false;
 };

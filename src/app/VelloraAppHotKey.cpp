@@ -18,7 +18,7 @@ void VelloraApp::installHotKey()
     m_shortcutAction->setText(
         velloraLocalizedFormatIn(language(), QStringLiteral("快捷键：%@"), m_preferences->shortcutTitle()));
     GlobalHotKeys *hotKeys = m_services.hotKeys;
-    if (!hotKeys)
+    if (!hotKeys || m_hotKeySuspended)
         return;
     if (!m_hotKeyHandlerInstalled) {
         connect(hotKeys, &GlobalHotKeys::hotKeyPressed, this, &VelloraApp::onHotKeyPressed, Qt::QueuedConnection);
@@ -65,6 +65,29 @@ void VelloraApp::releaseHotKey()
         disconnect(m_services.hotKeys, &GlobalHotKeys::hotKeyPressed, this, &VelloraApp::onHotKeyPressed);
         m_hotKeyHandlerInstalled = false;
     }
+}
+
+void VelloraApp::suspendHotKey()
+{
+    m_hotKeySuspended = true;
+    if (m_services.hotKeys && m_hotKey) {
+        m_services.hotKeys->unregisterHotKey(*m_hotKey);
+        m_hotKey.reset();
+    }
+}
+
+void VelloraApp::resumeHotKey()
+{
+    m_hotKeySuspended = false;
+    GlobalHotKeys *hotKeys = m_services.hotKeys;
+    if (hotKeys && m_activeShortcut && !m_hotKey) {
+        const Result<GlobalHotKeys::Handle> again = hotKeys->registerHotKey(
+            m_activeShortcut->keyCode, m_activeShortcut->modifiers, {HotKeySignature, HotKeyIdentifier});
+        if (again.ok())
+            m_hotKey = again.value();
+    }
+    // A shortcut recorded meanwhile is registered now, or refused with the old one kept.
+    installHotKey();
 }
 
 void VelloraApp::onHotKeyPressed(GlobalHotKeys::HotKeyId id)

@@ -4,6 +4,7 @@
 
 #include "AppColorScheme.h"
 #include "LaunchOptions.h"
+#include "NativeAppAppearance.h"
 #include "NativeEditingMenu.h"
 #include "NativeStatusMenu.h"
 #include "NativeTrayIcon.h"
@@ -12,7 +13,9 @@
 #include "TextRecognizer.h"
 #include "UserDefaults.h"
 #include "VelloraLocalization.h"
+#include "VelloraIcon.h"
 #include "VelloraPreferences.h"
+#include "VelloraSettingsWindow.h"
 #include "VelloraToast.h"
 
 #include <QAction>
@@ -46,6 +49,7 @@ void VelloraApp::applicationDidFinishLaunching()
 
     m_services.defaults.registerDefaults(
         {{QStringLiteral("NativeUpdater.vellora.automaticallyChecksForUpdates"), true}});
+    m_appearance->applyApplicationIcon();
 
     QPointer<VelloraApp> self(this);
     m_preferences->setOnLanguageChange([self] {
@@ -61,6 +65,21 @@ void VelloraApp::applicationDidFinishLaunching()
     m_preferences->applyColorMode();
     connect(m_colorScheme.get(), &AppColorScheme::effectiveSchemeChanged, this, &VelloraApp::updateStatusIcon);
 
+    m_settingsWindow = std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, m_services.secretStore,
+                                                               m_services.network, options.initialTab);
+    m_settingsWindow->setMenuBar(m_mainMenu.get());
+    connect(this, &VelloraApp::settingsRequested, m_settingsWindow.get(), [this](int tab) {
+        m_settingsWindow->show(tab < 0 ? std::nullopt : std::optional<int>(tab));
+    });
+    // The X server hands a grabbed combination to its grabber, never to the
+    // recorder: the hot key steps aside while a new one is recorded.
+    connect(m_settingsWindow.get(), &VelloraSettingsWindow::shortcutRecordingChanged, this, [this](bool recording) {
+        if (recording)
+            suspendHotKey();
+        else
+            resumeHotKey();
+    });
+
     m_preferences->setOnVisibilityChange([self] {
         if (self)
             self->applyVisibility();
@@ -74,6 +93,13 @@ void VelloraApp::applicationDidFinishLaunching()
     localizeMenus();
     applyVisibility();
 
+    if (options.openSettings)
+        m_settingsWindow->show();
+    if (options.screenshotPath) {
+        QTimer::singleShot(1000, this, [this, path = *options.screenshotPath] {
+            m_settingsWindow->writeScreenshot(path);
+        });
+    }
     if (options.previewToast)
         m_toast->showCopied(24, false);
 }
@@ -178,12 +204,23 @@ void VelloraApp::localizeMenus()
         }
         retitle(m_applicationMenu);
     }
+    if (m_settingsWindow && m_settingsWindow->window())
+        m_settingsWindow->window()->setWindowTitle(translated(QStringLiteral("Vellora 设置")));
 }
 
 void VelloraApp::applyVisibility()
 {
     if (m_statusItem)
         m_statusItem->setVisible(!m_preferences->hideMenuBarIcon());
+    // The "Dock icon" is the settings window's task-bar entry.
+    if (m_settingsWindow)
+        m_settingsWindow->setShowsInTaskbar(!m_preferences->hideDockIcon());
+    // Without a tray icon the application comes forward, as it would on reopening.
+    if (m_preferences->hideMenuBarIcon() && m_settingsWindow && m_settingsWindow->window()
+        && m_settingsWindow->window()->isVisible()) {
+        m_settingsWindow->window()->raise();
+        m_settingsWindow->window()->activateWindow();
+    }
 }
 
 void VelloraApp::openSettings()

@@ -4,6 +4,7 @@
 
 #include "AIKeychain.h"
 #include "AppColorScheme.h"
+#include "NativeAppAppearance.h"
 #include "ScreenRegionCapture.h"
 #include "TextMetrics.h"
 #include "TextPolisher.h"
@@ -11,6 +12,8 @@
 #include "UserDefaults.h"
 #include "VelloraLocalization.h"
 #include "VelloraPreferences.h"
+#include "VelloraIcon.h"
+#include "VelloraSettingsWindow.h"
 #include "VelloraToast.h"
 
 #include <QAction>
@@ -27,6 +30,9 @@ VelloraApp::VelloraApp(const Services &services, QObject *parent)
     , m_services(services)
     , m_preferences(std::make_unique<VelloraPreferences>(services.defaults, services.secretStore, true,
                                                          services.arguments))
+    , m_appearance(std::make_unique<NativeAppAppearance>(NativeAccentPalette::Violet,
+                                                         QStringLiteral("vellora.accentPalette"), services.defaults,
+                                                         &VelloraIcon::image))
     , m_toast(std::make_unique<VelloraToast>(services.arguments.contains(QStringLiteral("--preview-toast"))))
     , m_regionCapture(std::make_unique<ScreenRegionCapture>(services.selectorPath))
     , m_captureAction(new QAction(this))
@@ -200,7 +206,7 @@ void VelloraApp::polish(const QString &text)
     const auto fail = [this](const QString &description) {
         finishRecognitionFailure(QStringLiteral("AI 润色失败"),
                                  velloraLocalizedFormatIn(language(), QStringLiteral("AI 润色失败：%@"),
-                                                          translated(description)));
+                                                          velloraLocalizedDescription(description, language())));
     };
     QtConcurrent::run([store] { return AIKeychain::read(*store); })
         .then(this, [this, text, baseURL, model, prompt, network, fail](const Result<std::optional<QString>> &key) {

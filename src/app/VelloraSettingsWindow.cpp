@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLayout>
 #include <QPixmap>
+#include <QMenuBar>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -55,22 +56,48 @@ void VelloraSettingsWindow::show(std::optional<int> tab) {
 
 void VelloraSettingsWindow::createWindow() {
     // Titled, closable and minimisable, not resizable; closing only hides it.
-    auto *window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                            Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    auto *window = new QWidget(nullptr, windowFlags());
     window->setObjectName(QStringLiteral("settingsWindow"));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->setWindowTitle(velloraLocalized(QStringLiteral("Vellora 设置"), m_preferences.language()));
     m_view = new SettingsView(*this, m_preferences, m_appearance, m_keyStore, m_network, window);
     auto *layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The application menu lives in the window's menu bar, above the fixed content.
+    if (m_menuBar)
+        layout->setMenuBar(m_menuBar);
     layout->addWidget(m_view);
-    window->setFixedSize(Width, Height);
+    window->setFixedSize(Width, Height + (m_menuBar ? m_menuBar->sizeHint().height() : 0));
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), window->size());
         frame.moveCenter(screen->availableGeometry().center());
         window->move(frame.topLeft());
     }
     m_window = window;
+}
+
+Qt::WindowFlags VelloraSettingsWindow::windowFlags() const {
+    // Titled, closable and minimisable, not resizable; a tool window stays out
+    // of the task bar.
+    return (m_showsInTaskbar ? Qt::Window : Qt::Tool) | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+           | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint;
+}
+
+void VelloraSettingsWindow::setMenuBar(QMenuBar *menuBar) {
+    m_menuBar = menuBar;
+}
+
+void VelloraSettingsWindow::setShowsInTaskbar(bool shows) {
+    if (m_showsInTaskbar == shows)
+        return;
+    m_showsInTaskbar = shows;
+    if (!m_window)
+        return;
+    // Changing the flags hides the window; bring it back as it was.
+    const bool visible = m_window->isVisible();
+    m_window->setWindowFlags(windowFlags());
+    if (visible)
+        m_window->show();
 }
 
 bool VelloraSettingsWindow::writeScreenshot(const QString &path) const {

@@ -8,6 +8,7 @@
 
 class NativeAppAppearance;
 class QNetworkAccessManager;
+class QMenuBar;
 class QWidget;
 class SecretStore;
 class SettingsView;
@@ -46,6 +47,12 @@ public:
     QWidget *window() const;
     SettingsView *view() const;
 
+    // The application menu shown as the window's menu bar; set before the first show.
+    void setMenuBar(QMenuBar *menuBar);
+    // Whether the window has a task-bar entry (the "Dock icon" preference) or is a tool window.
+    void setShowsInTaskbar(bool shows);
+    bool showsInTaskbar() const { return m_showsInTaskbar; }
+
     // Writes the window's content as a PNG image. False when there is no
     // window yet or the file cannot be written.
     bool writeScreenshot(const QString &path) const;
@@ -59,6 +66,7 @@ signals:
 
 private:
     void createWindow();
+    Qt::WindowFlags windowFlags() const;
 
     VelloraPreferences &m_preferences;
     NativeAppAppearance &m_appearance;
@@ -67,4 +75,6 @@ private:
     int m_selectedTab;
     QPointer<QWidget> m_window;
     QPointer<SettingsView> m_view;
+    QPointer<QMenuBar> m_menuBar;
+    bool m_showsInTaskbar = false;
 };

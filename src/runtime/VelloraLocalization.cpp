@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTranslator>
 
@@ -249,4 +250,15 @@ QString velloraLocalizedFormatValues(const QString &key, const QVariantList &val
 QString velloraLocalizedFormatValuesIn(const QString &language, const QString &key, const QVariantList &values) {
     const QString format = localizedWithCount(key, language, QLocale::system().uiLanguages(), pluralCount(key, values));
     return VelloraLocalization::fillFormat(format, values, QLocale());
+}
+
+QString velloraLocalizedDescription(const QString &description, const QString &language)
+{
+    static const QRegularExpression withStatus(QStringLiteral("^(.*（HTTP )(\\d+)(）。)$"));
+    const QRegularExpressionMatch match = withStatus.match(description);
+    if (match.hasMatch()) {
+        const QString key = match.captured(1) + QStringLiteral("%d") + match.captured(3);
+        return velloraLocalizedFormatIn(language, key, match.captured(2).toInt());
+    }
+    return velloraLocalized(description, language);
 }

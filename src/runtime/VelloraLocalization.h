@@ -41,6 +41,11 @@ QString velloraLocalizedFormatIn(const QString &language, const QString &key, co
     return velloraLocalizedFormatValuesIn(language, key, QVariantList{QVariant::fromValue(values)...});
 }
 
+// An error description in the interface language. Descriptions are keys, but
+// one of the AI client's comes with its HTTP status already filled in; that one
+// is matched back to its key "…（HTTP %d）。" before the lookup.
+QString velloraLocalizedDescription(const QString &description, const QString &language);
+
 // Marks a key that is stored now and translated when shown (status lines, errors kept
 // as keys), so the catalogue check finds it: `m_status = VELLORA_L10N_KEY("就绪");`.
 #define VELLORA_L10N_KEY(text) QStringLiteral(text)

@@ -9,6 +9,7 @@
 #include "XSupport.h"
 
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -95,10 +96,24 @@ private slots:
         QVERIFY(second.finished);
         QCOMPARE(second.exitCode, 0);
         QCOMPARE(first.state(), QProcess::Running);
-        QTest::qWait(500);
+        // The running one brings its settings forward instead.
+        QVERIFY(XSupport::waitForWindow(QStringLiteral("Vellora Settings")));
         QCOMPARE(m_tray.iconCount(), 1);
         first.terminate();
         QVERIFY(first.waitForFinished(20000));
+    }
+
+    void settingsScreenshotOfTheAiTab()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("ai-tab.png"));
+        QProcess app;
+        start(app, QStringLiteral("shot"),
+              {QStringLiteral("--open-settings-ai"), QStringLiteral("--settings-screenshot"), path});
+        QTRY_VERIFY_WITH_TIMEOUT(QImage(path).width() == 620, 20000);
+        QVERIFY(XSupport::waitForWindow(QStringLiteral("Vellora Settings")));
+        app.terminate();
+        QVERIFY(app.waitForFinished(20000));
+        QCOMPARE(app.exitCode(), 0);
     }
 
     void sigtermEndsCleanlyAndReleasesTheHotKey()

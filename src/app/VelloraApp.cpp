@@ -17,6 +17,7 @@
 #include <QNetworkAccessManager>
 #include <QThreadPool>
 
+#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -37,10 +38,22 @@ bool isMode(const QStringList &arguments, QLatin1StringView flag, qsizetype coun
     return arguments.size() == count && arguments.at(1) == flag;
 }
 
+// The command-line modes promise their results on standard output and at most
+// one failure line on standard error; Qt's own notices (a missing runtime
+// folder, font fallbacks) would break that, so only its critical messages pass.
+void quietQtMessages()
+{
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    });
+}
+
 // Runs a mode inside a GUI application on the offscreen platform: the modes draw
 // and decode images but show nothing, and must work without a display.
 int runOffscreen(int argc, char **argv, const std::function<int()> &mode)
 {
+    quietQtMessages();
     std::vector<char *> arguments(argv, argv + argc);
     char platformFlag[] = "-platform";
     char platformName[] = "offscreen";
@@ -59,6 +72,7 @@ int VelloraApp::main(int argc, char **argv)
 
     // Key import: exactly --set-ai-key-stdin.
     if (isMode(arguments, QLatin1StringView("--set-ai-key-stdin"), 2)) {
+        quietQtMessages();
         LibsecretSecretStore store;
         QFile input;
         QFile output;
@@ -70,6 +84,7 @@ int VelloraApp::main(int argc, char **argv)
     }
     // AI benchmark: exactly --benchmark-ai.
     if (isMode(arguments, QLatin1StringView("--benchmark-ai"), 2)) {
+        quietQtMessages();
         QCoreApplication application(argc, argv);
         LibsecretSecretStore store;
         QNetworkAccessManager session;

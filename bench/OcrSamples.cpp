@@ -206,7 +206,7 @@ QStringList wrap(const QString &text, const QFontMetrics &metrics, int width) {
             return;
         if (!line.isEmpty() && metrics.horizontalAdvance(line + word) > width) {
             lines << line.trimmed();
-            line = word.trimmed();
+            line = word;
         } else {
             line += word;
         }

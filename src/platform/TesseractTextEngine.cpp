@@ -213,11 +213,30 @@ int modeOf(const std::uint8_t *values, int count) {
 // white, so all text ends up dark on white and rows meet without edges. Thin
 // flat margins of another colour at the ends of a row (the inset of a
 // highlight) become background too.
+// Each row's background: its most frequent value, taken as the median over
+// the neighbouring rows. A row along the flat tops of a line of glyphs can
+// hold more ink, or more of one anti-aliased edge value, than background;
+// the neighbours outvote it.
+std::vector<int> rowBackgrounds(const GreyImage &image) {
+    std::vector<int> modes(static_cast<size_t>(image.height));
+    for (int y = 0; y < image.height; ++y)
+        modes[static_cast<size_t>(y)] = modeOf(image.pixels.data() + static_cast<size_t>(y) * image.width, image.width);
+    constexpr int reach = 6;
+    std::vector<int> backgrounds(modes.size());
+    std::vector<int> window;
+    for (int y = 0; y < image.height; ++y) {
+        window.assign(modes.begin() + std::max(0, y - reach), modes.begin() + std::min(image.height, y + reach + 1));
+        backgrounds[static_cast<size_t>(y)] = medianOf(window);
+    }
+    return backgrounds;
+}
+
 void makeBackgroundLight(GreyImage &image) {
+    const std::vector<int> backgrounds = rowBackgrounds(image);
     const int marginLimit = std::max(3, std::min(12, image.width / 16));
     for (int y = 0; y < image.height; ++y) {
         std::uint8_t *row = &image.at(0, y);
-        int background = modeOf(row, image.width);
+        int background = backgrounds[static_cast<size_t>(y)];
         const auto far = [&](int x) {
             return std::abs(int(row[x]) - background) > 60;
         };
@@ -239,15 +258,6 @@ void makeBackgroundLight(GreyImage &image) {
         for (int x = 0; x < image.width; ++x)
             row[x] = static_cast<std::uint8_t>(std::min(255, row[x] * 255 / std::max(background, 1)));
     }
-}
-
-// The background level of each row, after makeBackgroundLight.
-std::vector<int> rowBackgrounds(const GreyImage &image) {
-    std::vector<int> backgrounds(static_cast<size_t>(image.height));
-    for (int y = 0; y < image.height; ++y)
-        backgrounds[static_cast<size_t>(y)] =
-            modeOf(image.pixels.data() + static_cast<size_t>(y) * image.width, image.width);
-    return backgrounds;
 }
 
 constexpr int inkContrast = 60;
@@ -356,7 +366,8 @@ void makeFilledShapesLight(GreyImage &image) {
         };
         l_int32 ink = 0;
         pixCountPixels(shape.get(), &ink, nullptr);
-        if (double(ink) / (double(bw) * bh) < 0.15)
+        // Ink over most of its box: a merged run of glyphs never covers half.
+        if (double(ink) / (double(bw) * bh) < 0.5)
             continue;
         // A filled shape: one flat colour covers most of it and what it encloses.
         std::vector<std::uint8_t> values;

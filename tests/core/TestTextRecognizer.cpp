@@ -2,6 +2,7 @@
 
 #include "ScriptedTextEngine.h"
 #include "TesseractTextEngine.h"
+#include "TestSupport.h"
 #include "TextImages.h"
 
 #include <QFile>
@@ -345,6 +346,21 @@ private slots:
         const double errorRate = TextImages::characterErrorRate(result.value(), expected);
         QVERIFY2(errorRate <= 0.1, qPrintable(QString("error rate %1 for:\n%2").arg(errorRate).arg(result.value())));
         QCOMPARE(result.value().count('\n'), expected.count('\n'));
+    }
+
+    // A 2x screenshot whose rows along the flat tops of the lowercase letters
+    // hold more of one anti-aliased edge value than background; taking such a
+    // row's background from that row alone inverted it and lost the line.
+    void recognisesDenseLowercaseAt2x() {
+        const QString path = TestSupport::sourceDir() + "/tests/core/data/dense-lowercase-2x.png";
+        const QString expected = "Version numbers follow the usual major, minor and patch scheme. Settings\n"
+                                 "are synchronised through a JSON file in your cloud drive. If the connection";
+
+        const Result<QString> result = TextRecognizer::recognize(tesseract(), path);
+
+        QVERIFY(result.ok());
+        const double errorRate = TextImages::characterErrorRate(result.value(), expected);
+        QVERIFY2(errorRate <= 0.05, qPrintable(QString("error rate %1 for:\n%2").arg(errorRate).arg(result.value())));
     }
 
     void blankImageGivesEmptyText_data() {

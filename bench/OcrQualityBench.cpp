@@ -67,7 +67,7 @@ int main(int argc, char *argv[]) {
     parser.setApplicationDescription(QStringLiteral("OCR quality bench"));
     parser.addHelpOption();
     const QCommandLineOption count(QStringLiteral("count"), QStringLiteral("Samples per category."),
-                                   QStringLiteral("n"), QStringLiteral("12"));
+                                   QStringLiteral("n"), QStringLiteral("24"));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Sample seed."), QStringLiteral("n"),
                                   QStringLiteral("20240517"));
     const QCommandLineOption cold(QStringLiteral("cold"), QStringLiteral("Images timed with a new engine each."),

@@ -1,5 +1,6 @@
 // The recognition modes of the real `vellora` binary on real rendered images.
 #include "TestSupport.h"
+#include "XSupport.h"
 
 #include <QFile>
 #include <QFont>
@@ -14,8 +15,7 @@ using TestSupport::ProcessResult;
 
 namespace {
 
-QImage renderText(const QStringList &lines, const QColor &background, const QColor &foreground)
-{
+QImage renderText(const QStringList &lines, const QColor &background, const QColor &foreground) {
     QImage image(720, 60 + 56 * lines.size(), QImage::Format_RGB32);
     image.fill(background);
     QPainter painter(&image);
@@ -28,18 +28,8 @@ QImage renderText(const QStringList &lines, const QColor &background, const QCol
     return image;
 }
 
-QString clipboardText()
-{
-    const ProcessResult result = TestSupport::run(QStringLiteral("xclip"),
-                                                  {QStringLiteral("-o"), QStringLiteral("-selection"),
-                                                   QStringLiteral("clipboard")},
-                                                  {}, QProcessEnvironment::systemEnvironment(), 10000);
-    return QString::fromUtf8(result.standardOutput);
-}
-
 // The children get the session's display, never an inherited offscreen platform.
-QProcessEnvironment childEnvironment()
-{
+QProcessEnvironment childEnvironment() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     return environment;
@@ -56,14 +46,12 @@ private:
     QString m_blankImage;
     QString m_notAnImage;
 
-    ProcessResult vellora(const QStringList &arguments, const QProcessEnvironment &environment = childEnvironment())
-    {
+    ProcessResult vellora(const QStringList &arguments, const QProcessEnvironment &environment = childEnvironment()) {
         return TestSupport::runVellora(arguments, {}, environment, 180000);
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(m_dir.isValid());
         m_textImage = m_dir.filePath(QStringLiteral("text.png"));
         m_blankImage = m_dir.filePath(QStringLiteral("blank.png"));
@@ -78,8 +66,7 @@ private slots:
         notes.write("this is plain text with an image's name\n");
     }
 
-    void benchmarkPrintsTimeAndCount()
-    {
+    void benchmarkPrintsTimeAndCount() {
         const ProcessResult result = vellora({QStringLiteral("--benchmark-ocr-file"), m_textImage});
         QVERIFY(result.finished);
         QCOMPARE(result.exitCode, 0);
@@ -92,26 +79,31 @@ private slots:
         QVERIFY(result.standardError.isEmpty());
     }
 
-    void benchmarkOfBlankImageCountsZero()
-    {
+    void benchmarkOfBlankImageCountsZero() {
         const ProcessResult result = vellora({QStringLiteral("--benchmark-ocr-file"), m_blankImage});
         QCOMPARE(result.exitCode, 0);
         QVERIFY(QString::fromUtf8(result.standardOutput).trimmed().endsWith(QStringLiteral(" output_characters=0")));
     }
 
-    void failuresAreOneLineAndStatusOne_data()
-    {
+    void failuresAreOneLineAndStatusOne_data() {
         QTest::addColumn<QString>("flag");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("prefix");
-        QTest::newRow("benchmark, missing file") << "--benchmark-ocr-file" << "missing.png" << "OCR benchmark failed: ";
-        QTest::newRow("benchmark, not an image") << "--benchmark-ocr-file" << "notes.png" << "OCR benchmark failed: ";
-        QTest::newRow("ocr-file, missing file") << "--ocr-file" << "missing.png" << "识别失败：";
-        QTest::newRow("ocr-file, not an image") << "--ocr-file" << "notes.png" << "识别失败：";
+        QTest::newRow("benchmark, missing file") << "--benchmark-ocr-file"
+                                                 << "missing.png"
+                                                 << "OCR benchmark failed: ";
+        QTest::newRow("benchmark, not an image") << "--benchmark-ocr-file"
+                                                 << "notes.png"
+                                                 << "OCR benchmark failed: ";
+        QTest::newRow("ocr-file, missing file") << "--ocr-file"
+                                                << "missing.png"
+                                                << "识别失败：";
+        QTest::newRow("ocr-file, not an image") << "--ocr-file"
+                                                << "notes.png"
+                                                << "识别失败：";
     }
 
-    void failuresAreOneLineAndStatusOne()
-    {
+    void failuresAreOneLineAndStatusOne() {
         QFETCH(QString, flag);
         QFETCH(QString, file);
         QFETCH(QString, prefix);
@@ -128,16 +120,14 @@ private slots:
         QVERIFY(error.endsWith(u'\n'));
     }
 
-    void ocrFileOfBlankImageSaysNoText()
-    {
+    void ocrFileOfBlankImageSaysNoText() {
         const ProcessResult result = vellora({QStringLiteral("--ocr-file"), m_blankImage});
         QCOMPARE(result.exitCode, 2);
         QCOMPARE(QString::fromUtf8(result.standardError), QStringLiteral("未识别到文字\n"));
         QVERIFY(result.standardOutput.isEmpty());
     }
 
-    void ocrFileCopiesTextThatOutlivesTheProcess()
-    {
+    void ocrFileCopiesTextThatOutlivesTheProcess() {
         const ProcessResult result = vellora({QStringLiteral("--ocr-file"), m_textImage});
         QCOMPARE(result.exitCode, 0);
         const QString printed = QString::fromUtf8(result.standardOutput);
@@ -145,7 +135,7 @@ private slots:
         QVERIFY2(printed.contains(QStringLiteral("识字")), qPrintable(printed));
         QVERIFY(printed.endsWith(u'\n'));
         // The process has exited; the text must still be pasteable.
-        QTRY_COMPARE_WITH_TIMEOUT(clipboardText(), printed.chopped(1), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(XSupport::clipboardText(), printed.chopped(1), 10000);
 
         // Another program taking the clipboard ends the detached owner.
         QProcess other;
@@ -154,17 +144,14 @@ private slots:
         other.write("taken over");
         other.closeWriteChannel();
         QVERIFY(other.waitForFinished());
-        QTRY_COMPARE_WITH_TIMEOUT(clipboardText(), QStringLiteral("taken over"), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            TestSupport::run(QStringLiteral("pgrep"), {QStringLiteral("-f"), QStringLiteral("-x"),
-                                                       QStringLiteral("vellora-clipboard-owner")})
-                    .exitCode
-                == 1,
-            10000);
+        QTRY_COMPARE_WITH_TIMEOUT(XSupport::clipboardText(), QStringLiteral("taken over"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(TestSupport::run(QStringLiteral("pgrep"), {QStringLiteral("-f"), QStringLiteral("-x"),
+                                                                            QStringLiteral("vellora-clipboard-owner")})
+                                         .exitCode == 1,
+                                 10000);
     }
 
-    void ocrFileWithoutDisplayFailsToCopy()
-    {
+    void ocrFileWithoutDisplayFailsToCopy() {
         QProcessEnvironment environment = childEnvironment();
         environment.remove(QStringLiteral("DISPLAY"));
         environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -174,19 +161,18 @@ private slots:
         QVERIFY(result.standardOutput.isEmpty());
     }
 
-    void warmupRecognisesItsSample()
-    {
+    void warmupRecognisesItsSample() {
         const ProcessResult result = vellora({QStringLiteral("--benchmark-ocr-warmup")});
         QCOMPARE(result.exitCode, 0);
         const QString line = QString::fromUtf8(result.standardOutput).trimmed();
-        QVERIFY2(QRegularExpression(QStringLiteral("^warmup_seconds=\\d+\\.\\d{3} recognized=true$")).match(line).hasMatch(),
-                 qPrintable(line));
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^warmup_seconds=\\d+\\.\\d{3} recognized=true$")).match(line).hasMatch(),
+            qPrintable(line));
     }
 
     // Wrong argument counts are not errors: they start the tray application,
     // which keeps running until it is told to quit.
-    void wrongCountsStartTheApplication_data()
-    {
+    void wrongCountsStartTheApplication_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("no arguments") << QStringList{};
         QTest::newRow("warm-up with an extra argument") << QStringList{"--benchmark-ocr-warmup", "x"};
@@ -197,8 +183,7 @@ private slots:
         QTest::newRow("flag in another case") << QStringList{"--OCR-FILE", "a.png"};
     }
 
-    void wrongCountsStartTheApplication()
-    {
+    void wrongCountsStartTheApplication() {
         QFETCH(QStringList, arguments);
         QProcess process;
         process.setProcessEnvironment(childEnvironment());

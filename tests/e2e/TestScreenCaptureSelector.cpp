@@ -1,5 +1,6 @@
 // The real vellora-screencapture on the test session's X server, driven by xdotool.
 #include "TestSupport.h"
+#include "XSupport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,8 +15,7 @@
 
 namespace {
 
-QString selectorExecutable()
-{
+QString selectorExecutable() {
     return QDir(TestSupport::binaryDir()).filePath(QStringLiteral("bin/vellora-screencapture"));
 }
 
@@ -23,11 +23,11 @@ QString selectorExecutable()
 // off by one pixel shows.
 class Pattern final : public QWidget {
 public:
-    Pattern() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint) {}
+    Pattern()
+        : QWidget(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint) {}
 
 protected:
-    void paintEvent(QPaintEvent *) override
-    {
+    void paintEvent(QPaintEvent *) override {
         QPainter painter(this);
         const int w = width() / 2;
         const int h = height() / 2;
@@ -40,21 +40,6 @@ protected:
     }
 };
 
-bool xdotool(const QStringList &arguments)
-{
-    return TestSupport::run(QStringLiteral("xdotool"), arguments).exitCode == 0;
-}
-
-bool waitForOverlay()
-{
-    return TestSupport::run(QStringLiteral("xdotool"),
-                            {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                             QStringLiteral("--name"), QStringLiteral("^vellora-screencapture$")},
-                            {}, QProcessEnvironment::systemEnvironment(), 20000)
-               .exitCode
-           == 0;
-}
-
 } // namespace
 
 class TestScreenCaptureSelector final : public QObject {
@@ -64,18 +49,16 @@ private:
     QTemporaryDir m_dir;
     Pattern m_pattern;
 
-    void start(QProcess &process, const QString &output)
-    {
+    void start(QProcess &process, const QString &output) {
         process.start(selectorExecutable(), {QStringLiteral("-i"), QStringLiteral("-s"), QStringLiteral("-x"),
                                              QStringLiteral("-t"), QStringLiteral("png"), output});
         QVERIFY(process.waitForStarted());
-        QVERIFY(waitForOverlay());
+        QVERIFY(XSupport::waitForWindow(QStringLiteral("vellora-screencapture")));
         QTest::qWait(150);
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(m_dir.isValid());
         m_pattern.setGeometry(200, 150, 400, 300);
         m_pattern.show();
@@ -83,16 +66,15 @@ private slots:
         QTest::qWait(200);
     }
 
-    void dragWritesTheSelectedPixels()
-    {
+    void dragWritesTheSelectedPixels() {
         const QString output = m_dir.filePath(QStringLiteral("region.png"));
         const QImage before = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
         QProcess process;
         start(process, output);
-        QVERIFY(xdotool({"mousemove", "300", "250", "mousedown", "1", "mousemove", "400", "300", "mousemove", "500",
-                         "350"}));
+        QVERIFY(XSupport::xdotool(
+            {"mousemove", "300", "250", "mousedown", "1", "mousemove", "400", "300", "mousemove", "500", "350"}));
         QTest::qWait(100);
-        QVERIFY(xdotool({"mouseup", "1"}));
+        QVERIFY(XSupport::xdotool({"mouseup", "1"}));
         QVERIFY(process.waitForFinished(20000));
         QCOMPARE(process.exitCode(), 0);
 
@@ -105,36 +87,32 @@ private slots:
         QCOMPARE(region.pixelColor(195, 95), QColor(240, 220, 20));
     }
 
-    void cancellingWritesNothing_data()
-    {
+    void cancellingWritesNothing_data() {
         QTest::addColumn<QStringList>("gesture");
         QTest::newRow("Esc") << QStringList{"key", "Escape"};
         QTest::newRow("a click without a drag") << QStringList{"mousemove", "700", "600", "click", "1"};
         QTest::newRow("a right click") << QStringList{"mousemove", "700", "600", "click", "3"};
     }
 
-    void cancellingWritesNothing()
-    {
+    void cancellingWritesNothing() {
         QFETCH(QStringList, gesture);
         const QString output = m_dir.filePath(QStringLiteral("cancelled.png"));
         QProcess process;
         start(process, output);
-        QVERIFY(xdotool(gesture));
+        QVERIFY(XSupport::xdotool(gesture));
         QVERIFY(process.waitForFinished(20000));
         QCOMPARE(process.exitCode(), 1);
         QVERIFY(!QFileInfo::exists(output));
     }
 
-    void badCommandLines_data()
-    {
+    void badCommandLines_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("no path") << QStringList{"-i", "-s", "-x", "-t", "png"};
         QTest::newRow("another format") << QStringList{"-i", "-s", "-x", "-t", "jpg", "out.jpg"};
         QTest::newRow("unknown switch") << QStringList{"-i", "-w", "out.png"};
     }
 
-    void badCommandLines()
-    {
+    void badCommandLines() {
         QFETCH(QStringList, arguments);
         const TestSupport::ProcessResult result = TestSupport::run(selectorExecutable(), arguments);
         QCOMPARE(result.exitCode, 2);
@@ -142,16 +120,14 @@ private slots:
     }
 
     // Without a readable screen the selector says so in the words the capture looks for.
-    void unreadableScreenSaysCouldNotCreateImage_data()
-    {
+    void unreadableScreenSaysCouldNotCreateImage_data() {
         QTest::addColumn<QString>("platform");
         QTest::addColumn<bool>("display");
         QTest::newRow("no display at all") << QString() << false;
         QTest::newRow("the offscreen platform") << "offscreen" << true;
     }
 
-    void unreadableScreenSaysCouldNotCreateImage()
-    {
+    void unreadableScreenSaysCouldNotCreateImage() {
         QFETCH(QString, platform);
         QFETCH(bool, display);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -1,0 +1,94 @@
+#include "ChinesePunctuation.h"
+
+#include <string>
+
+namespace ChinesePunctuation {
+namespace {
+
+char32_t fullWidthOf(char32_t c, bool opening) {
+    switch (c) {
+    case U',':
+        return U'，';
+    case U':':
+        return U'：';
+    case U';':
+        return U'；';
+    case U'?':
+        return U'？';
+    case U'!':
+        return U'！';
+    case U'(':
+        return opening ? U'（' : 0;
+    case U')':
+        return opening ? 0 : U'）';
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+bool isChinese(char32_t c) {
+    return QChar::script(c) == QChar::Script_Han || (c >= 0x3000 && c <= 0x303F) || (c >= 0xFF00 && c <= 0xFFEF);
+}
+
+QString normalizeLine(const QString &line) {
+    std::u32string text = line.toStdU32String();
+    std::u32string out;
+    out.reserve(text.size());
+    auto previousNonSpace = [&out]() -> char32_t {
+        for (auto it = out.rbegin(); it != out.rend(); ++it) {
+            if (*it != U' ')
+                return *it;
+        }
+        return 0;
+    };
+    auto nextNonSpace = [&text](size_t from) -> char32_t {
+        for (size_t i = from; i < text.size(); ++i) {
+            if (text[i] != U' ')
+                return text[i];
+        }
+        return 0;
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char32_t c = text[i];
+        if (c == U' ') {
+            const char32_t before = previousNonSpace();
+            const char32_t after = nextNonSpace(i + 1);
+            if (!out.empty() && out.back() == U' ')
+                continue;
+            if (before && after && isChinese(before) && isChinese(after))
+                continue;
+            out.push_back(c);
+            continue;
+        }
+        const char32_t before = previousNonSpace();
+        const char32_t after = nextNonSpace(i + 1);
+        const bool chineseBefore = before && isChinese(before);
+        const bool chineseAfter = after && isChinese(after);
+        char32_t wide = 0;
+        if (c == U'(')
+            wide = chineseAfter || chineseBefore ? fullWidthOf(c, true) : 0;
+        else if (c == U')')
+            wide = chineseBefore ? fullWidthOf(c, false) : 0;
+        else if (chineseBefore)
+            wide = fullWidthOf(c, false);
+        // A clause of Chinese text may end in a number or a Latin word: the
+        // comma before the next Chinese clause is still a Chinese one.
+        else if ((c == U',' || c == U';') && chineseAfter &&
+                 !(before >= U'0' && before <= U'9' && after >= U'0' && after <= U'9'))
+            wide = fullWidthOf(c, false);
+        if (wide) {
+            while (!out.empty() && out.back() == U' ')
+                out.pop_back();
+            out.push_back(wide);
+            while (i + 1 < text.size() && text[i + 1] == U' ' && c != U'(')
+                ++i;
+            continue;
+        }
+        out.push_back(c);
+    }
+    return QString::fromStdU32String(out);
+}
+
+} // namespace ChinesePunctuation

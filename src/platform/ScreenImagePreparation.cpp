@@ -1,0 +1,336 @@
+#include "ScreenImagePreparation.h"
+
+#include <QPoint>
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <utility>
+
+namespace ScreenImagePreparation {
+namespace {
+
+int medianOf(std::vector<int> &values) {
+    if (values.empty())
+        return 0;
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+// The most frequent value of a row: a screen's background is one flat colour,
+// while anti-aliased text spreads over many values, so even a row through
+// dense text finds its background this way.
+int modeOf(const std::uint8_t *values, int count) {
+    int histogram[256] = {};
+    for (int i = 0; i < count; ++i)
+        ++histogram[values[i]];
+    return int(std::max_element(std::begin(histogram), std::end(histogram)) - std::begin(histogram));
+}
+
+constexpr int inkContrast = 60;
+
+bool isInk(const GreyImage &image, const std::vector<int> &backgrounds, int x, int y) {
+    return backgrounds[static_cast<size_t>(y)] - image.at(x, y) >= inkContrast;
+}
+
+} // namespace
+
+bool isReadableFormat(QImage::Format format) {
+    switch (format) {
+    case QImage::Format_Grayscale8:
+    case QImage::Format_RGB888:
+    case QImage::Format_BGR888:
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+    case QImage::Format_RGBX8888:
+    case QImage::Format_RGBA8888:
+    case QImage::Format_RGBA8888_Premultiplied:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Luminance of the image composed over white (transparent areas read as paper).
+GreyImage toGrey(const QImage &source) {
+    GreyImage grey;
+    grey.width = source.width();
+    grey.height = source.height();
+    grey.pixels.resize(static_cast<size_t>(grey.width) * grey.height);
+    if (source.format() == QImage::Format_Grayscale8) {
+        for (int y = 0; y < grey.height; ++y)
+            std::copy_n(source.constScanLine(y), grey.width, &grey.at(0, y));
+        return grey;
+    }
+    const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < grey.height; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+        for (int x = 0; x < grey.width; ++x) {
+            const QRgb pixel = line[x];
+            const int alpha = qAlpha(pixel);
+            const int luminance = qGray(pixel);
+            grey.at(x, y) = static_cast<std::uint8_t>((luminance * alpha + 255 * (255 - alpha) + 127) / 255);
+        }
+    }
+    return grey;
+}
+
+// Each row's background: its most frequent value, taken as the median over
+// the neighbouring rows. A row along the flat tops of a line of glyphs can
+// hold more ink, or more of one anti-aliased edge value, than background;
+// the neighbours outvote it.
+std::vector<int> rowBackgrounds(const GreyImage &image) {
+    std::vector<int> modes(static_cast<size_t>(image.height));
+    for (int y = 0; y < image.height; ++y)
+        modes[static_cast<size_t>(y)] = modeOf(image.pixels.data() + static_cast<size_t>(y) * image.width, image.width);
+    constexpr int reach = 6;
+    std::vector<int> backgrounds(modes.size());
+    std::vector<int> window;
+    for (int y = 0; y < image.height; ++y) {
+        window.assign(modes.begin() + std::max(0, y - reach), modes.begin() + std::min(image.height, y + reach + 1));
+        backgrounds[static_cast<size_t>(y)] = medianOf(window);
+    }
+    return backgrounds;
+}
+
+// Rows whose background is dark (a dark theme, a highlighted menu row, a
+// coloured table header) are inverted, and every row's background is made
+// white, so all text ends up dark on white and rows meet without edges. Thin
+// flat margins of another colour at the ends of a row (the inset of a
+// highlight) become background too.
+void makeBackgroundLight(GreyImage &image) {
+    const std::vector<int> backgrounds = rowBackgrounds(image);
+    const int marginLimit = std::max(3, std::min(12, image.width / 16));
+    for (int y = 0; y < image.height; ++y) {
+        std::uint8_t *row = &image.at(0, y);
+        int background = backgrounds[static_cast<size_t>(y)];
+        const auto far = [&](int x) {
+            return std::abs(int(row[x]) - background) > 60;
+        };
+        for (int direction : {1, -1}) {
+            const int start = direction > 0 ? 0 : image.width - 1;
+            int length = 0;
+            while (length < image.width && far(start + direction * length))
+                ++length;
+            if (length == 0 || length > marginLimit)
+                continue;
+            for (int i = 0; i < length; ++i)
+                row[start + direction * i] = static_cast<std::uint8_t>(background);
+        }
+        if (background < 128) {
+            for (int x = 0; x < image.width; ++x)
+                row[x] = static_cast<std::uint8_t>(255 - row[x]);
+            background = 255 - background;
+        }
+        for (int x = 0; x < image.width; ++x)
+            row[x] = static_cast<std::uint8_t>(std::min(255, row[x] * 255 / std::max(background, 1)));
+    }
+}
+
+// Table grid lines, separators and underlines touch the glyphs beside them and
+// turn into stray characters; long straight runs of ink are painted over with
+// the background. Both directions are found before either is erased, as they
+// cross each other.
+void removeRules(GreyImage &image, const std::vector<int> &backgrounds) {
+    std::vector<std::pair<QPoint, QPoint>> runs;
+    const int minimumHorizontal = std::max(60, image.width / 4);
+    for (int y = 0; y < image.height; ++y) {
+        int x = 0;
+        while (x < image.width) {
+            if (!isInk(image, backgrounds, x, y)) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < image.width && isInk(image, backgrounds, end, y))
+                ++end;
+            if (end - x >= minimumHorizontal)
+                runs.emplace_back(QPoint(x, y), QPoint(end - 1, y));
+            x = end;
+        }
+    }
+    const int minimumVertical = std::max(20, image.height * 85 / 100);
+    for (int x = 0; x < image.width; ++x) {
+        int y = 0;
+        while (y < image.height) {
+            if (!isInk(image, backgrounds, x, y)) {
+                ++y;
+                continue;
+            }
+            // A rule crossing another one is white there: the crossing row
+            // was all rule, so it became that row's background.
+            int end = y;
+            while (end < image.height && (isInk(image, backgrounds, x, end) ||
+                                          (end + 2 < image.height && (isInk(image, backgrounds, x, end + 1) ||
+                                                                      isInk(image, backgrounds, x, end + 2)))))
+                ++end;
+            if (end - y >= minimumVertical)
+                runs.emplace_back(QPoint(x, y), QPoint(x, end - 1));
+            y = end;
+        }
+    }
+    for (const auto &[from, to] : runs) {
+        for (int y = from.y(); y <= to.y(); ++y) {
+            for (int x = from.x(); x <= to.x(); ++x)
+                image.at(x, y) = static_cast<std::uint8_t>(backgrounds[static_cast<size_t>(y)]);
+        }
+    }
+}
+
+// Filled shapes of one flat colour much larger than a character (a default
+// button, a badge, a highlight narrower than the row) hide their text from the
+// row's background: their fill is made white and their text dark, like a
+// row's background.
+void makeFilledShapesLight(GreyImage &image) {
+    const PixPointer grey = toPix(image, 0);
+    if (!grey)
+        return;
+    const PixPointer binary(pixThresholdToBinary(grey.get(), 215));
+    if (!binary)
+        return;
+    PIXA *rawShapes = nullptr;
+    const BoxaPointer boxes(pixConnComp(binary.get(), &rawShapes, 8));
+    const PixaPointer shapes(rawShapes);
+    if (!boxes || !shapes)
+        return;
+    const int count = pixaGetCount(shapes.get());
+    std::vector<int> heights;
+    for (int i = 0; i < count; ++i) {
+        l_int32 x, y, w, h;
+        boxaGetBoxGeometry(boxes.get(), i, &x, &y, &w, &h);
+        if (h >= 3)
+            heights.push_back(h);
+    }
+    const int typical = medianOf(heights);
+    if (typical <= 0)
+        return;
+    for (int i = 0; i < count; ++i) {
+        l_int32 bx, by, bw, bh;
+        boxaGetBoxGeometry(boxes.get(), i, &bx, &by, &bw, &bh);
+        if ((bw <= 3 * typical && bh <= 3 * typical) || bh < typical)
+            continue;
+        const PixPointer shape(pixaGetPix(shapes.get(), i, L_CLONE));
+        const PixPointer holes(pixHolesByFilling(shape.get(), 4));
+        const auto inShape = [&](int x, int y) {
+            l_uint32 value = 0;
+            pixGetPixel(shape.get(), x, y, &value);
+            return value != 0;
+        };
+        const auto inHole = [&](int x, int y) {
+            l_uint32 value = 0;
+            if (holes)
+                pixGetPixel(holes.get(), x, y, &value);
+            return value != 0;
+        };
+        l_int32 ink = 0;
+        pixCountPixels(shape.get(), &ink, nullptr);
+        // Ink over most of its box: a merged run of glyphs never covers half.
+        if (double(ink) / (double(bw) * bh) < 0.5)
+            continue;
+        // A filled shape: one flat colour covers most of it and what it encloses.
+        std::vector<std::uint8_t> values;
+        values.reserve(size_t(bw) * bh);
+        for (int y = 0; y < bh; ++y) {
+            for (int x = 0; x < bw; ++x) {
+                if (inShape(x, y) || inHole(x, y))
+                    values.push_back(image.at(bx + x, by + y));
+            }
+        }
+        int background = modeOf(values.data(), int(values.size()));
+        const auto flat = std::count_if(values.begin(), values.end(),
+                                        [background](std::uint8_t v) { return std::abs(int(v) - background) <= 2; });
+        if (values.empty() || double(flat) / double(values.size()) < 0.5)
+            continue;
+        const bool invert = background < 128;
+        if (invert)
+            background = 255 - background;
+        for (int y = 0; y < bh; ++y) {
+            for (int x = 0; x < bw; ++x) {
+                if (!inShape(x, y) && !inHole(x, y))
+                    continue;
+                std::uint8_t &pixel = image.at(bx + x, by + y);
+                const int value = invert ? 255 - pixel : pixel;
+                pixel = static_cast<std::uint8_t>(std::min(255, value * 255 / std::max(background, 1)));
+            }
+        }
+    }
+}
+
+// The median height of the bands of rows that hold ink: the height of a line of
+// text, or 0 when the image holds none.
+int typicalLineHeight(const GreyImage &image, const std::vector<int> &backgrounds) {
+    std::vector<int> heights;
+    int bandStart = -1;
+    for (int y = 0; y <= image.height; ++y) {
+        bool hasInk = false;
+        if (y < image.height) {
+            for (int x = 0; x < image.width && !hasInk; ++x)
+                hasInk = isInk(image, backgrounds, x, y);
+        }
+        if (hasInk && bandStart < 0) {
+            bandStart = y;
+        } else if (!hasInk && bandStart >= 0) {
+            if (y - bandStart >= 4)
+                heights.push_back(y - bandStart);
+            bandStart = -1;
+        }
+    }
+    return medianOf(heights);
+}
+
+GreyImage scaled(const GreyImage &image, double factor) {
+    QImage source(image.pixels.data(), image.width, image.height, image.width, QImage::Format_Grayscale8);
+    const QImage result = source.scaled(qRound(image.width * factor), qRound(image.height * factor),
+                                        Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    GreyImage grey;
+    grey.width = result.width();
+    grey.height = result.height();
+    grey.pixels.resize(static_cast<size_t>(grey.width) * grey.height);
+    for (int y = 0; y < grey.height; ++y)
+        std::copy_n(result.constScanLine(y), grey.width, &grey.at(0, y));
+    return grey;
+}
+
+PixPointer toPix(const GreyImage &image, int margin) {
+    PixPointer pix(pixCreate(image.width + 2 * margin, image.height + 2 * margin, 8));
+    if (!pix)
+        return pix;
+    pixSetAllArbitrary(pix.get(), 255);
+    l_uint32 *data = pixGetData(pix.get());
+    const l_int32 wordsPerLine = pixGetWpl(pix.get());
+    for (int y = 0; y < image.height; ++y) {
+        l_uint32 *line = data + static_cast<ptrdiff_t>(y + margin) * wordsPerLine;
+        for (int x = 0; x < image.width; ++x)
+            SET_DATA_BYTE(line, x + margin, image.at(x, y));
+    }
+    return pix;
+}
+
+Prepared prepare(const QImage &source, const Options &options) {
+    Prepared prepared{toGrey(source), 0};
+    if (!options.preprocess)
+        return prepared;
+    GreyImage &grey = prepared.image;
+    makeBackgroundLight(grey);
+    // Filled shapes first: their rows would pass for thick rules.
+    makeFilledShapesLight(grey);
+    const std::vector<int> backgrounds = rowBackgrounds(grey);
+    removeRules(grey, backgrounds);
+    const int lineHeight = typicalLineHeight(grey, backgrounds);
+    if (options.enlarge && lineHeight > 0 && lineHeight < options.targetLineHeight) {
+        const double pixels = double(grey.width) * grey.height;
+        double factor = std::min(3.0, double(options.targetLineHeight) / lineHeight);
+        // Large images are not enlarged past 16 million pixels.
+        factor = std::min(factor, std::sqrt(16e6 / pixels));
+        if (factor > 1.1)
+            grey = scaled(grey, factor);
+        prepared.margin = qRound(std::max(lineHeight * factor / 2, 10.0));
+    } else {
+        prepared.margin = std::max(lineHeight / 2, 10);
+    }
+    return prepared;
+}
+
+} // namespace ScreenImagePreparation

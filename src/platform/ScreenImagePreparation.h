@@ -1,0 +1,75 @@
+#pragma once
+
+#include "LeptonicaHandles.h"
+
+#include <QImage>
+
+#include <cstdint>
+#include <vector>
+
+// An 8-bit grey image, row by row without padding.
+struct GreyImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;
+
+    std::uint8_t &at(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
+    std::uint8_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+// Turns a screen capture into what Tesseract reads best: dark text on a
+// light, even background, lines of text about 30 to 40 pixels high, and a
+// margin. Each step is its own function so that it can be tried alone.
+namespace ScreenImagePreparation {
+
+struct Options {
+    // Backgrounds made white, filled shapes made light, rules removed, small
+    // text enlarged; otherwise only the grey conversion.
+    bool preprocess = true;
+    // Text lines lower than this (in pixels) are enlarged to about this height.
+    int targetLineHeight = 40;
+    bool enlarge = true;
+};
+
+struct Prepared {
+    GreyImage image;
+    // The white margin to put around the image.
+    int margin = 0;
+};
+
+// 8-bit-per-channel formats (grey, RGB, RGBX, ARGB, RGBA) that toGrey reads.
+bool isReadableFormat(QImage::Format format);
+
+// Luminance of the image composed over white (transparent areas read as paper).
+GreyImage toGrey(const QImage &source);
+
+// Each row's background: its most frequent value, as the median over the
+// neighbouring rows.
+std::vector<int> rowBackgrounds(const GreyImage &image);
+
+// Rows on a dark background are inverted and every row's background made white.
+void makeBackgroundLight(GreyImage &image);
+
+// Filled shapes much larger than a character (buttons, badges, highlights
+// narrower than their row) get a white fill and dark text.
+void makeFilledShapesLight(GreyImage &image);
+
+// Long straight runs of ink (grid lines, separators, underlines) painted over
+// with the background.
+void removeRules(GreyImage &image, const std::vector<int> &backgrounds);
+
+// The median height of the bands of rows that hold ink: the height of a line
+// of text, or 0 when the image holds none.
+int typicalLineHeight(const GreyImage &image, const std::vector<int> &backgrounds);
+
+// The image scaled by factor in both directions, smoothly.
+GreyImage scaled(const GreyImage &image, double factor);
+
+// The image as an 8-bit Leptonica image with a white margin around it;
+// null when Leptonica cannot make one that large.
+PixPointer toPix(const GreyImage &image, int margin);
+
+// All of the above in order, as the options say.
+Prepared prepare(const QImage &source, const Options &options);
+
+} // namespace ScreenImagePreparation

@@ -1,0 +1,187 @@
+#include "ScreenImagePreparation.h"
+
+#include "TextImages.h"
+
+#include <QPainter>
+#include <QTest>
+
+namespace {
+
+// Pixels darker than the middle grey inside rect.
+int darkPixels(const GreyImage &image, const QRect &rect) {
+    int count = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            count += image.at(x, y) < 128 ? 1 : 0;
+    }
+    return count;
+}
+
+QRect whole(const GreyImage &image) {
+    return QRect(0, 0, image.width, image.height);
+}
+
+} // namespace
+
+class TestScreenImagePreparation final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void transparencyReadsAsPaper() {
+        QImage image(4, 1, QImage::Format_ARGB32);
+        image.setPixel(0, 0, qRgba(0, 0, 0, 0));
+        image.setPixel(1, 0, qRgba(0, 0, 0, 255));
+        image.setPixel(2, 0, qRgba(255, 255, 255, 255));
+        image.setPixel(3, 0, qRgba(0, 0, 0, 128));
+        const GreyImage grey = ScreenImagePreparation::toGrey(image);
+        QCOMPARE(grey.at(0, 0), 255);
+        QCOMPARE(grey.at(1, 0), 0);
+        QCOMPARE(grey.at(2, 0), 255);
+        QVERIFY(qAbs(grey.at(3, 0) - 127) <= 1);
+    }
+
+    // Light text on a dark theme, and on the accent of a highlighted row,
+    // ends up dark on white.
+    void backgroundsBecomeWhite_data() {
+        QTest::addColumn<QColor>("background");
+        QTest::addColumn<QColor>("text");
+        QTest::newRow("light theme") << QColor(0xfb, 0xfb, 0xfb) << QColor(0x1d, 0x1d, 0x1f);
+        QTest::newRow("dark theme") << QColor(0x1f, 0x1f, 0x22) << QColor(0xe8, 0xe8, 0xea);
+        QTest::newRow("accent highlight") << QColor(0x24, 0x6b, 0xfd) << QColor(Qt::white);
+        QTest::newRow("grey panel") << QColor(0xd8, 0xd8, 0xd8) << QColor(0x30, 0x30, 0x30);
+    }
+
+    void backgroundsBecomeWhite() {
+        QFETCH(QColor, background);
+        QFETCH(QColor, text);
+        TextImages::Style style;
+        style.background = background;
+        style.text = text;
+        GreyImage image = ScreenImagePreparation::toGrey(TextImages::render({"识别 Text"}, style));
+
+        ScreenImagePreparation::makeBackgroundLight(image);
+
+        QCOMPARE(image.at(0, 0), 255);
+        QCOMPARE(image.at(image.width - 1, image.height - 1), 255);
+        const int ink = darkPixels(image, whole(image));
+        QVERIFY2(ink > 100 && ink < image.width * image.height / 4, qPrintable(QString::number(ink)));
+    }
+
+    // Grid lines go; the glyphs between them stay.
+    void rulesAreRemovedAndGlyphsKept() {
+        QImage table(300, 91, QImage::Format_RGB32);
+        table.fill(Qt::white);
+        QPainter painter(&table);
+        QFont font("Noto Sans CJK SC");
+        font.setPixelSize(16);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(10, 22, "名称");
+        painter.drawText(110, 52, "12.50");
+        painter.setPen(QColor(0xb0, 0xb0, 0xb8));
+        for (int y : {0, 30, 60, 90})
+            painter.drawLine(0, y, 299, y);
+        for (int x : {0, 100, 200, 299})
+            painter.drawLine(x, 0, x, 90);
+        painter.end();
+        GreyImage image = ScreenImagePreparation::toGrey(table);
+        ScreenImagePreparation::makeBackgroundLight(image);
+        const int glyphsBefore = darkPixels(image, QRect(5, 5, 90, 20)) + darkPixels(image, QRect(105, 35, 90, 20));
+
+        ScreenImagePreparation::removeRules(image, ScreenImagePreparation::rowBackgrounds(image));
+
+        const auto lightRow = [&](int y) {
+            return darkPixels(image, QRect(0, y, image.width, 1)) == 0;
+        };
+        const auto lightColumn = [&](int x) {
+            return darkPixels(image, QRect(x, 0, 1, image.height)) == 0;
+        };
+        for (int y : {0, 30, 60, 90})
+            QVERIFY2(lightRow(y), qPrintable(QString("row %1").arg(y)));
+        for (int x : {0, 100, 200, 299})
+            QVERIFY2(lightColumn(x), qPrintable(QString("column %1").arg(x)));
+        QCOMPARE(darkPixels(image, QRect(5, 5, 90, 20)) + darkPixels(image, QRect(105, 35, 90, 20)), glyphsBefore);
+    }
+
+    // A filled default button hides white text from the row's background.
+    void filledShapesBecomeLight() {
+        QImage button(240, 60, QImage::Format_RGB32);
+        button.fill(Qt::white);
+        QPainter painter(&button);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0x24, 0x6b, 0xfd));
+        painter.drawRoundedRect(QRectF(20, 12, 120, 36), 5, 5);
+        QFont font("Noto Sans CJK SC");
+        font.setPixelSize(16);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(40, 36, "保存设置");
+        painter.setPen(Qt::black);
+        painter.drawText(160, 36, "OK");
+        painter.end();
+        GreyImage image = ScreenImagePreparation::toGrey(button);
+        ScreenImagePreparation::makeBackgroundLight(image);
+
+        ScreenImagePreparation::makeFilledShapesLight(image);
+
+        QCOMPARE(image.at(25, 16), 255);
+        const int textInk = darkPixels(image, QRect(38, 18, 70, 22));
+        QVERIFY2(textInk > 40 && textInk < 70 * 22 / 2, qPrintable(QString::number(textInk)));
+    }
+
+    void lineHeight_data() {
+        QTest::addColumn<int>("pixelSize");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("12 px") << 12 << 3;
+        QTest::newRow("20 px") << 20 << 2;
+        QTest::newRow("28 px") << 28 << 1;
+        QTest::newRow("no text") << 20 << 0;
+    }
+
+    void lineHeight() {
+        QFETCH(int, pixelSize);
+        QFETCH(int, lines);
+        TextImages::Style style;
+        style.pixelSize = pixelSize;
+        const QImage rendered = lines ? TextImages::render(QStringList(lines, "截图识字 Vellora"), style)
+                                      : TextImages::render({" "}, style);
+        const GreyImage image = ScreenImagePreparation::toGrey(rendered);
+
+        const int height =
+            ScreenImagePreparation::typicalLineHeight(image, ScreenImagePreparation::rowBackgrounds(image));
+
+        if (lines == 0) {
+            QCOMPARE(height, 0);
+        } else {
+            QVERIFY2(height >= pixelSize * 7 / 10 && height <= pixelSize * 13 / 10,
+                     qPrintable(QString::number(height)));
+        }
+    }
+
+    // Small text is enlarged towards the target height and given a margin;
+    // large text is left at its size.
+    void prepareEnlargesSmallText() {
+        TextImages::Style small;
+        small.pixelSize = 13;
+        const QImage smallImage = TextImages::render({"小字 small"}, small);
+        const ScreenImagePreparation::Prepared enlarged = ScreenImagePreparation::prepare(smallImage, {});
+        QVERIFY(enlarged.image.width >= smallImage.width() * 2);
+        QVERIFY(enlarged.margin >= 10);
+
+        TextImages::Style large;
+        large.pixelSize = 40;
+        const QImage largeImage = TextImages::render({"大字"}, large);
+        const ScreenImagePreparation::Prepared kept = ScreenImagePreparation::prepare(largeImage, {});
+        QCOMPARE(kept.image.width, largeImage.width());
+
+        ScreenImagePreparation::Options plain;
+        plain.preprocess = false;
+        const ScreenImagePreparation::Prepared untouched = ScreenImagePreparation::prepare(smallImage, plain);
+        QCOMPARE(untouched.image.width, smallImage.width());
+        QCOMPARE(untouched.margin, 0);
+    }
+};
+
+QTEST_MAIN(TestScreenImagePreparation)
+#include "TestScreenImagePreparation.moc"

@@ -47,12 +47,13 @@ private:
             .entryList({QStringLiteral("vellora-capture-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
     }
 
+    // Selectors of this test's app only: they inherit its private TMPDIR, while
+    // captures of other runs on the same machine do not.
     int selectorsRunning() const
     {
-        const TestSupport::ProcessResult result =
-            TestSupport::run(QStringLiteral("pgrep"), {QStringLiteral("-c"), QStringLiteral("-f"),
-                                                       QStringLiteral("vellora-screencapture -i -s -x")});
-        return QString::fromUtf8(result.standardOutput).trimmed().toInt();
+        return int(TestSupport::processesWithEnvironment(QStringLiteral("vellora-screencapture -i -s -x"),
+                                                         QStringLiteral("TMPDIR=") + temporaryFolder())
+                       .size());
     }
 
     void setClipboard(const QByteArray &text)

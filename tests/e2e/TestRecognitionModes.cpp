@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "XSupport.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFont>
 #include <QImage>
@@ -29,9 +30,16 @@ QImage renderText(const QStringList &lines, const QColor &background, const QCol
 }
 
 // The children get the session's display, never an inherited offscreen platform.
+// Marks the processes this test starts, so that clipboard owners left by other
+// runs on the same machine are never mistaken for ours.
+QString ownerMark() {
+    return QStringLiteral("VELLORA_TEST_OWNER=%1").arg(QCoreApplication::applicationPid());
+}
+
 QProcessEnvironment childEnvironment() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(ownerMark().section(u'=', 0, 0), ownerMark().section(u'=', 1));
     return environment;
 }
 
@@ -137,6 +145,7 @@ private slots:
         // The process has exited; the text must still be pasteable.
         QTRY_COMPARE_WITH_TIMEOUT(XSupport::clipboardText(), printed.chopped(1), 10000);
 
+        QVERIFY(!TestSupport::processesWithEnvironment(QStringLiteral("vellora-clipboard-owner"), ownerMark()).isEmpty());
         // Another program taking the clipboard ends the detached owner.
         QProcess other;
         other.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard")});
@@ -145,10 +154,9 @@ private slots:
         other.closeWriteChannel();
         QVERIFY(other.waitForFinished());
         QTRY_COMPARE_WITH_TIMEOUT(XSupport::clipboardText(), QStringLiteral("taken over"), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(TestSupport::run(QStringLiteral("pgrep"), {QStringLiteral("-f"), QStringLiteral("-x"),
-                                                                            QStringLiteral("vellora-clipboard-owner")})
-                                         .exitCode == 1,
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            TestSupport::processesWithEnvironment(QStringLiteral("vellora-clipboard-owner"), ownerMark()).isEmpty(),
+            10000);
     }
 
     void ocrFileWithoutDisplayFailsToCopy() {

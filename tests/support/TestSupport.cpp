@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 
 namespace TestSupport {
@@ -50,6 +51,33 @@ ProcessResult runVellora(const QStringList &arguments, const QByteArray &standar
                          const QProcessEnvironment &environment, int timeoutMs)
 {
     return run(velloraExecutable(), arguments, standardInput, environment, timeoutMs);
+}
+
+QList<qint64> processesWithEnvironment(const QString &commandPattern, const QString &environmentEntry)
+{
+    const auto readProcFile = [](const QString &pid, const char *name) {
+        QFile file(QStringLiteral("/proc/%1/%2").arg(pid, QLatin1String(name)));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray pattern = commandPattern.toUtf8();
+    const QByteArray entry = environmentEntry.toUtf8();
+    QList<qint64> result;
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &pid : pids) {
+        bool numeric = false;
+        const qint64 value = pid.toLongLong(&numeric);
+        if (!numeric)
+            continue;
+        // Arguments and variables are separated by NUL bytes.
+        QByteArray commandLine = readProcFile(pid, "cmdline");
+        commandLine.replace('\0', ' ');
+        if (!commandLine.contains(pattern))
+            continue;
+        // A zombie has an empty command line and no environment: it counts as gone.
+        if (readProcFile(pid, "environ").split('\0').contains(entry))
+            result.append(value);
+    }
+    return result;
 }
 
 } // namespace TestSupport

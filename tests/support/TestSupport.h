@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -30,5 +31,11 @@ ProcessResult run(const QString &program, const QStringList &arguments, const QB
 ProcessResult runVellora(const QStringList &arguments, const QByteArray &standardInput = {},
                          const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
                          int timeoutMs = 120000);
+
+// The processes of this user whose command line contains commandPattern and
+// whose environment holds environmentEntry ("NAME=value"). Tests mark the
+// processes they start with an entry of their own (a private TMPDIR, say), so
+// other test runs on the same machine never count.
+QList<qint64> processesWithEnvironment(const QString &commandPattern, const QString &environmentEntry);
 
 } // namespace TestSupport

@@ -138,7 +138,9 @@ int VelloraApp::main(int argc, char **argv)
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, &VelloraApp::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     QApplication::exec();
-    // The warm-up may still hold the engine.
+    // A recognition still running (the warm-up, or a capture's) is cut short
+    // rather than holding the exit; its thread still has to let go of the engine.
+    engine.cancel();
     QThreadPool::globalInstance()->waitForDone();
     return 0;
 }

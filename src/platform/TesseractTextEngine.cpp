@@ -5,22 +5,21 @@
 #include "ScreenImagePreparation.h"
 #include "TessdataFolder.h"
 #include "TesseractHandles.h"
+#include "TesseractWorker.h"
 
 #include <QFile>
 #include <QImage>
 #include <QtGlobal>
 
+#include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
 
+#include <algorithm>
 #include <atomic>
-#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
-
-#ifdef VELLORA_HAVE_OPENMP
-#include <omp.h>
-#endif
 
 namespace {
 
@@ -47,110 +46,41 @@ Error imageReaderError(const QString &description) {
     return Error{QString::fromUtf16(TextEngine::imageReaderErrorDomain), TextEngine::imageReaderErrorCode, description};
 }
 
-// ---------------------------------------------------------------------------
-// OpenMP threads
-
-int threadLimitFromEnvironment() {
-    bool ok = false;
-    const int limit = qEnvironmentVariableIntValue("OMP_THREAD_LIMIT", &ok);
-    return ok && limit > 0 ? limit : 0;
+Error cancellationError() {
+    return engineError(4, QStringLiteral("The recognition was cancelled."));
 }
 
-// libgomp reads OMP_THREAD_LIMIT when it is loaded, which for a program linked
-// against libtesseract is before main(). Where the environment sets no limit,
-// the variable is still set (for libraries loaded later and child processes)
-// and, for a limit of one, every OpenMP region is made inactive, which is the
-// same limit applied at run time.
-void applyThreadLimit() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (threadLimitFromEnvironment() > 0)
-            return;
-        const int limit = TesseractTextEngine::defaultThreadLimit();
-        qputenv("OMP_THREAD_LIMIT", QByteArray::number(limit));
-#ifdef VELLORA_HAVE_OPENMP
-        if (limit == 1)
-            omp_set_max_active_levels(0);
-#endif
-    });
+// Tesseract's progress monitor asks this between words.
+bool cancelRequested(void *flag, int) {
+    return static_cast<const std::atomic<bool> *>(flag)->load();
 }
-
-} // namespace
-
-// ---------------------------------------------------------------------------
 
 struct Recognition {
     QStringList lines;
 };
 
-struct TesseractTextEngine::Private {
-    TesseractTextEngineOptions options;
-    QString dataPath;
-    QStringList installedModels;
-
-    std::mutex poolMutex;
-    // Initialised engines not in use, by language string and dictionary setting.
-    std::map<QString, std::vector<TessBaseApiPointer>> idle;
-    std::atomic<int> loads{0};
-
-    ChineseScriptChoice scriptChoice;
-
-    TessBaseApiPointer acquire(const QByteArray &languages, bool dictionaries, Error *error);
-    Result<Recognition> recognizeOnce(const QByteArray &languages, bool dictionaries, PIX *pix);
-    void release(const QByteArray &languages, bool dictionaries, TessBaseApiPointer api);
-};
-
-TessBaseApiPointer TesseractTextEngine::Private::acquire(const QByteArray &languages, bool dictionaries, Error *error) {
-    const QString key = QString::fromLatin1(languages) + (dictionaries ? u'+' : u'-');
-    {
-        const std::lock_guard lock(poolMutex);
-        auto &list = idle[key];
-        if (!list.empty()) {
-            TessBaseApiPointer api = std::move(list.back());
-            list.pop_back();
-            return api;
-        }
-    }
-    // Loading takes a while; other threads keep recognising meanwhile.
-    TessBaseApiPointer api(new tesseract::TessBaseAPI);
-    std::vector<std::string> names;
-    std::vector<std::string> values;
-    if (!dictionaries) {
-        names = {"load_system_dawg", "load_freq_dawg"};
-        values = {"0", "0"};
-    }
-    const QByteArray path = QFile::encodeName(dataPath);
-    const int status = api->Init(path.constData(), languages.constData(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names,
-                                 &values, false);
-    if (status != 0) {
-        *error = engineError(1, QStringLiteral("Tesseract could not load the models “%1” from %2.")
-                                    .arg(QString::fromLatin1(languages), dataPath));
-        return nullptr;
-    }
-    ++loads;
-    api->SetVariable("debug_file", "/dev/null");
-    api->SetVariable("preserve_interword_spaces", "1");
-
-    return api;
-}
-
-void TesseractTextEngine::Private::release(const QByteArray &languages, bool dictionaries, TessBaseApiPointer api) {
-    api->Clear();
-    const QString key = QString::fromLatin1(languages) + (dictionaries ? u'+' : u'-');
-    const std::lock_guard lock(poolMutex);
-    idle[key].push_back(std::move(api));
-}
-
-Result<Recognition> TesseractTextEngine::Private::recognizeOnce(const QByteArray &languages, bool dictionaries,
-                                                                PIX *pix) {
+// One recognition of a prepared image, on the worker thread.
+Result<Recognition> recognizeOn(TesseractWorker::Context &context, const TesseractTextEngineOptions &options,
+                                const QByteArray &languages, bool dictionaries, PIX *pix,
+                                std::atomic<bool> &cancelled) {
+    if (cancelled)
+        return cancellationError();
     Error loadError;
-    TessBaseApiPointer api = acquire(languages, dictionaries, &loadError);
+    tesseract::TessBaseAPI *api = context.engine(languages, dictionaries, &loadError);
     if (!api)
         return loadError;
     api->SetPageSegMode(static_cast<tesseract::PageSegMode>(options.pageSegmentationMode));
     api->SetImage(pix);
-    if (api->Recognize(nullptr) != 0) {
-        release(languages, dictionaries, std::move(api));
+    tesseract::ETEXT_DESC monitor;
+    monitor.cancel = &cancelRequested;
+    monitor.cancel_this = &cancelled;
+    const int status = api->Recognize(&monitor);
+    if (cancelled) {
+        api->Clear();
+        return cancellationError();
+    }
+    if (status != 0) {
+        api->Clear();
         return engineError(3, QStringLiteral("Tesseract could not recognise the image."));
     }
     Recognition recognition;
@@ -172,8 +102,67 @@ Result<Recognition> TesseractTextEngine::Private::recognizeOnce(const QByteArray
             } while (iterator->Next(tesseract::RIL_TEXTLINE));
         }
     }
-    release(languages, dictionaries, std::move(api));
+    api->Clear();
     return recognition;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+struct TesseractTextEngine::Private {
+    TesseractTextEngineOptions options;
+    QString dataPath;
+    QStringList installedModels;
+    std::unique_ptr<TesseractWorker> worker;
+    ChineseScriptChoice scriptChoice;
+
+    // The cancellation flags of the recognitions in progress.
+    std::mutex runningMutex;
+    std::vector<std::atomic<bool> *> running;
+
+    Result<Recognition> recognize(const QByteArray &languages, bool dictionaries, PIX *pix,
+                                  std::atomic<bool> &cancelled);
+};
+
+namespace {
+
+// A recognition in progress, which cancel() can reach.
+class RunningRecognition {
+public:
+    RunningRecognition(std::mutex &mutex, std::vector<std::atomic<bool> *> &running)
+        : m_mutex(mutex)
+        , m_running(running) {
+        const std::lock_guard lock(m_mutex);
+        m_running.push_back(&cancelled);
+    }
+    ~RunningRecognition() {
+        const std::lock_guard lock(m_mutex);
+        m_running.erase(std::find(m_running.begin(), m_running.end(), &cancelled));
+    }
+    RunningRecognition(const RunningRecognition &) = delete;
+    RunningRecognition &operator=(const RunningRecognition &) = delete;
+
+    std::atomic<bool> cancelled{false};
+
+private:
+    std::mutex &m_mutex;
+    std::vector<std::atomic<bool> *> &m_running;
+};
+
+} // namespace
+
+Result<Recognition> TesseractTextEngine::Private::recognize(const QByteArray &languages, bool dictionaries, PIX *pix,
+                                                            std::atomic<bool> &cancelled) {
+    std::optional<Result<Recognition>> result;
+    try {
+        worker->run([&](TesseractWorker::Context &context) {
+            result = recognizeOn(context, options, languages, dictionaries, pix, cancelled);
+        });
+    } catch (const std::exception &exception) {
+        return engineError(3, QStringLiteral("Tesseract failed: %1").arg(QString::fromLocal8Bit(exception.what())));
+    }
+    return *result;
 }
 
 // ---------------------------------------------------------------------------
@@ -183,16 +172,22 @@ TesseractTextEngine::TesseractTextEngine()
 
 TesseractTextEngine::TesseractTextEngine(const TesseractTextEngineOptions &options)
     : d(std::make_unique<Private>()) {
-    applyThreadLimit();
     d->options = options;
     d->dataPath = TessdataFolder::find(options.dataPath);
     d->installedModels = TessdataFolder::models(d->dataPath);
+    d->worker = std::make_unique<TesseractWorker>(TesseractWorker::Options{d->dataPath, options.idleRelease});
 }
 
 TesseractTextEngine::~TesseractTextEngine() = default;
 
-int TesseractTextEngine::defaultThreadLimit() {
-    return 1;
+void TesseractTextEngine::cancel() {
+    const std::lock_guard lock(d->runningMutex);
+    for (std::atomic<bool> *cancelled : d->running)
+        *cancelled = true;
+}
+
+bool TesseractTextEngine::holdsModels() const {
+    return d->worker->holdsModels();
 }
 
 QString TesseractTextEngine::dataPath() const {
@@ -200,7 +195,7 @@ QString TesseractTextEngine::dataPath() const {
 }
 
 int TesseractTextEngine::modelLoadCount() const {
-    return d->loads.load();
+    return d->worker->loadCount();
 }
 
 Result<QStringList> TesseractTextEngine::supportedRecognitionLanguages() {
@@ -247,6 +242,7 @@ Result<QList<TextObservation>> TesseractTextEngine::run(const QImage &image, con
                                   .arg(d->dataPath.isEmpty() ? QStringLiteral("(no data folder)") : d->dataPath));
     }
     const QByteArray languages = models.join('+');
+    RunningRecognition recognition(d->runningMutex, d->running);
 
     ScreenImagePreparation::Options preparation;
     preparation.preprocess = d->options.preprocess;
@@ -258,10 +254,11 @@ Result<QList<TextObservation>> TesseractTextEngine::run(const QImage &image, con
         return imageReaderError(QStringLiteral("The image is too large to read."));
     pixSetResolution(pix.get(), 300, 300);
 
-    Result<Recognition> recognition = d->recognizeOnce(models.join('+'), settings.usesLanguageCorrection, pix.get());
-    if (!recognition.ok())
-        return recognition.error();
-    QStringList lines = recognition.value().lines;
+    Result<Recognition> result =
+        d->recognize(languages, settings.usesLanguageCorrection, pix.get(), recognition.cancelled);
+    if (!result.ok())
+        return result.error();
+    QStringList lines = result.value().lines;
 
     if (d->options.normalizeChinesePunctuation) {
         for (QString &line : lines)

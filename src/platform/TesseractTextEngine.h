@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <memory>
 
 // Tuning of the Tesseract engine. The defaults are what the OCR quality bench
@@ -24,11 +25,14 @@ struct TesseractTextEngineOptions {
     // ASCII punctuation between Chinese characters turned full-width, and the
     // spaces the engine puts between Chinese characters removed.
     bool normalizeChinesePunctuation = true;
+    // How long the models stay loaded after the last recognition; the next one
+    // loads them again.
+    std::chrono::milliseconds idleRelease{std::chrono::seconds(60)};
 };
 
 // The text engine on libtesseract 5 with the chi_sim, chi_tra and eng models.
-// Initialised engines are kept for reuse, so only the first recognition with a
-// language set pays for loading its models.
+// Recognitions run one after another on a thread of the engine's own, which
+// keeps the loaded models for reuse until they have gone unused for a while.
 class TesseractTextEngine final : public TextEngine {
 public:
     TesseractTextEngine();
@@ -45,10 +49,13 @@ public:
     QString dataPath() const;
     // How many times this engine has loaded models so far (tests check reuse).
     int modelLoadCount() const;
+    // Whether models are loaded now.
+    bool holdsModels() const;
 
-    // The OpenMP thread limit the engine layer applies when the environment
-    // sets none (OMP_THREAD_LIMIT).
-    static int defaultThreadLimit();
+    // Ends every recognition that runs or waits now: each fails with the
+    // cancellation error (domain TextRecognition.Tesseract, code 4). Later
+    // recognitions run normally. Any thread.
+    void cancel();
 
 private:
     struct Private;

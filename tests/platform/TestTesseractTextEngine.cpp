@@ -2,12 +2,15 @@
 
 #include "TextImages.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <future>
 #include <thread>
 
 namespace {
@@ -25,6 +28,26 @@ QString joined(const Result<QList<TextObservation>> &result) {
     for (const TextObservation &observation : result.value())
         lines << observation.candidates.value(0);
     return lines.join('\n');
+}
+
+// The threads of this process, but for those of Qt's thread pool (which
+// QImage uses to scale large images).
+int threadCount() {
+    int count = 0;
+    for (const QString &thread : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile name("/proc/self/task/" + thread + "/comm");
+        if (name.open(QIODevice::ReadOnly) && !name.readAll().startsWith("Thread (pooled)"))
+            ++count;
+    }
+    return count;
+}
+
+// A page of text that keeps the engine busy for a long while.
+QImage longPage() {
+    const QString line = "长时间识别的文字 Long recognition keeps the engine busy 0123456789";
+    TextImages::Style style;
+    style.pixelSize = 14;
+    return TextImages::render(QStringList(80, line), style);
 }
 
 } // namespace
@@ -234,6 +257,63 @@ private slots:
         const double errorRate = TextImages::characterErrorRate(result, truth.join('\n'));
         QVERIFY2(errorRate <= 0.1, qPrintable(QString("error rate %1 for:\n%2").arg(errorRate).arg(result)));
         QVERIFY2(!result.contains('|'), qPrintable(result));
+    }
+
+    // With no OMP_THREAD_LIMIT set, Tesseract's OpenMP regions stay on the
+    // thread that recognises, whichever thread calls: a team of OpenMP threads
+    // would fight the rest of the desktop for two cores.
+    void startsNoOpenMpThreads() {
+        QVERIFY(qEnvironmentVariableIsEmpty("OMP_THREAD_LIMIT"));
+        TesseractTextEngine engine;
+        const QImage image = TextImages::render({"中文识别测试 OpenMP"});
+        const int before = threadCount();
+
+        std::thread caller([&] {
+            for (int i = 0; i < 2; ++i)
+                QCOMPARE(joined(engine.run(image, settingsFor(allLanguages))), "中文识别测试 OpenMP");
+        });
+        caller.join();
+
+        QCOMPARE(threadCount(), before);
+    }
+
+    // Models unused for a while are let go, and loaded again when needed.
+    void releasesIdleModels() {
+        TesseractTextEngineOptions options;
+        options.idleRelease = std::chrono::milliseconds(300);
+        TesseractTextEngine engine(options);
+        const QImage image = TextImages::render({"Rest and reload"});
+        QVERIFY(!engine.holdsModels());
+
+        QCOMPARE(joined(engine.run(image, settingsFor(allLanguages))), "Rest and reload");
+        QVERIFY(engine.holdsModels());
+        QTRY_VERIFY_WITH_TIMEOUT(!engine.holdsModels(), 10000);
+
+        QCOMPARE(joined(engine.run(image, settingsFor(allLanguages))), "Rest and reload");
+        QCOMPARE(engine.modelLoadCount(), 2);
+    }
+
+    // A cancelled recognition ends early with the cancellation error, and so
+    // does one that waits behind it; the engine then works as before.
+    void cancelsRunningAndWaitingRecognitions() {
+        TesseractTextEngine engine;
+        const QImage sample = TextImages::render({"取消之后照常识别"});
+        const QString before = joined(engine.run(sample, settingsFor(allLanguages)));
+        QCOMPARE(before, "取消之后照常识别");
+        const QImage page = longPage();
+        auto running = std::async(std::launch::async, [&] { return engine.run(page, settingsFor(allLanguages)); });
+        auto waiting = std::async(std::launch::async, [&] { return engine.run(page, settingsFor(allLanguages)); });
+        QTest::qWait(200);
+
+        engine.cancel();
+
+        for (auto *future : {&running, &waiting}) {
+            const Result<QList<TextObservation>> result = future->get();
+            QVERIFY(!result.ok());
+            QCOMPARE(result.error().domain, "TextRecognition.Tesseract");
+            QCOMPARE(result.error().code, 4);
+        }
+        QCOMPARE(joined(engine.run(sample, settingsFor(allLanguages))), before);
     }
 
     void recognisesFromTwoThreadsAtOnce() {

@@ -2,7 +2,7 @@
 
 #include <QTextBoundaryFinder>
 
-#include <cstdio>
+#include <charconv>
 #include <ctime>
 
 namespace TextMetrics {
@@ -27,9 +27,13 @@ double monotonicSeconds()
 
 QString formatSeconds(double seconds)
 {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.3f", seconds);
-    return QString::fromLatin1(buffer);
+    // std::to_chars rounds as printf does but never reads the locale: scripts
+    // parse these figures, and setlocale() would give them a decimal comma.
+    // Room for the largest double in fixed notation.
+    char buffer[400];
+    const std::to_chars_result written =
+        std::to_chars(buffer, buffer + sizeof buffer, seconds, std::chars_format::fixed, 3);
+    return QString::fromLatin1(buffer, written.ptr - buffer);
 }
 
 } // namespace TextMetrics

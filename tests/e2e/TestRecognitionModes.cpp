@@ -93,6 +93,27 @@ private slots:
         QVERIFY(QString::fromUtf8(result.standardOutput).trimmed().endsWith(QStringLiteral(" output_characters=0")));
     }
 
+    // Scripts read the figures: a locale with a decimal comma must not change them.
+    void figuresUseAPointInADecimalCommaLocale_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("OCR benchmark") << QStringList{QStringLiteral("--benchmark-ocr-file"), m_blankImage}
+                                       << QStringLiteral("^ocr_seconds=\\d+\\.\\d{3} output_characters=0\\n$");
+        QTest::newRow("warm-up") << QStringList{QStringLiteral("--benchmark-ocr-warmup")}
+                                 << QStringLiteral("^warmup_seconds=\\d+\\.\\d{3} recognized=true\\n$");
+    }
+
+    void figuresUseAPointInADecimalCommaLocale() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, pattern);
+        const std::optional<QProcessEnvironment> comma = TestSupport::decimalCommaEnvironment(childEnvironment());
+        QVERIFY(comma.has_value());
+        const ProcessResult result = vellora(arguments, *comma);
+        QCOMPARE(result.exitCode, 0);
+        const QString line = QString::fromUtf8(result.standardOutput);
+        QVERIFY2(QRegularExpression(pattern).match(line).hasMatch(), qPrintable(line));
+    }
+
     void failuresAreOneLineAndStatusOne_data() {
         QTest::addColumn<QString>("flag");
         QTest::addColumn<QString>("file");

@@ -1,6 +1,12 @@
 #include "TextMetrics.h"
 
+#include "TestSupport.h"
+
+#include <QScopeGuard>
 #include <QTest>
+
+#include <clocale>
+#include <cstdio>
 
 class TestTextMetrics final : public QObject {
     Q_OBJECT
@@ -36,10 +42,21 @@ private slots:
         QTest::newRow("large") << 12.5 << QStringLiteral("12.500");
     }
 
+    // Scripts read these figures: a locale with a decimal comma changes nothing.
     void formatSeconds()
     {
         QFETCH(double, seconds);
         QFETCH(QString, expected);
+        QCOMPARE(TextMetrics::formatSeconds(seconds), expected);
+
+        const std::optional<QProcessEnvironment> comma = TestSupport::decimalCommaEnvironment();
+        QVERIFY(comma.has_value());
+        qputenv("LOCPATH", comma->value(QStringLiteral("LOCPATH")).toLocal8Bit());
+        QVERIFY(std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr);
+        const auto restore = qScopeGuard([] { std::setlocale(LC_ALL, "C"); });
+        char printed[16];
+        std::snprintf(printed, sizeof printed, "%.1f", 0.5);
+        QCOMPARE(printed, "0,5");
         QCOMPARE(TextMetrics::formatSeconds(seconds), expected);
     }
 

@@ -2,7 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace TestSupport {
 
@@ -78,6 +81,36 @@ QList<qint64> processesWithEnvironment(const QString &commandPattern, const QStr
             result.append(value);
     }
     return result;
+}
+
+std::optional<QProcessEnvironment> decimalCommaEnvironment(QProcessEnvironment base)
+{
+    const QString name = QStringLiteral("de_DE.UTF-8");
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    const QString folder = QDir(cache).filePath(QStringLiteral("vellora-test-locales"));
+    if (!QFileInfo::exists(QDir(folder).filePath(name + QStringLiteral("/LC_NUMERIC")))) {
+        // Tests run in parallel: each builds aside and the first rename wins.
+        QDir().mkpath(cache);
+        QTemporaryDir building(folder + QStringLiteral("-XXXXXX"));
+        if (!building.isValid())
+            return std::nullopt;
+        const ProcessResult built =
+            run(QStringLiteral("localedef"),
+                {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"), QStringLiteral("UTF-8"),
+                 building.filePath(name)});
+        if (!built.finished || built.exitCode != 0)
+            return std::nullopt;
+        if (QDir().rename(building.path(), folder))
+            building.setAutoRemove(false);
+    }
+    base.insert(QStringLiteral("LOCPATH"), folder);
+    base.insert(QStringLiteral("LC_ALL"), name);
+    // The proof that the locale took: printf, which follows it, writes a comma.
+    const ProcessResult probe = run(QStringLiteral("/usr/bin/printf"), {QStringLiteral("%.1f"), QStringLiteral("0.5")},
+                                    {}, base);
+    if (probe.standardOutput != "0,5")
+        return std::nullopt;
+    return base;
 }
 
 } // namespace TestSupport

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Paths and process helpers shared by the test executables.
 namespace TestSupport {
 
@@ -37,5 +39,12 @@ ProcessResult runVellora(const QStringList &arguments, const QByteArray &standar
 // processes they start with an entry of their own (a private TMPDIR, say), so
 // other test runs on the same machine never count.
 QList<qint64> processesWithEnvironment(const QString &commandPattern, const QString &environmentEntry);
+
+// A locale that writes numbers with a decimal comma (de_DE.UTF-8), built with
+// localedef once per test session into a folder of its own. The environment
+// selects it for child processes (LOCPATH, LC_ALL); std::nullopt when it could
+// not be built, or when it does not give a comma after all.
+std::optional<QProcessEnvironment>
+decimalCommaEnvironment(QProcessEnvironment base = QProcessEnvironment::systemEnvironment());
 
 } // namespace TestSupport

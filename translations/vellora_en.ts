@@ -191,6 +191,14 @@
         <translation>The AI service returned no text.</translation>
     </message>
     <message>
+        <source>API Key 含有控制字符，请重新保存。</source>
+        <translation>The API key contains control characters; save it again.</translation>
+    </message>
+    <message>
+        <source>钥匙串已锁定，请先解锁后重试。</source>
+        <translation>The keyring is locked; unlock it and try again.</translation>
+    </message>
+    <message>
         <source>保存密钥失败：%@</source>
         <translation>Couldn't save the key: %@</translation>
     </message>

@@ -190,6 +190,14 @@
         <translation>AI 服務未傳回文字。</translation>
     </message>
     <message>
+        <source>API Key 含有控制字符，请重新保存。</source>
+        <translation>API Key 含有控制字元，請重新儲存。</translation>
+    </message>
+    <message>
+        <source>钥匙串已锁定，请先解锁后重试。</source>
+        <translation>鑰匙圈已鎖定，請先解鎖後重試。</translation>
+    </message>
+    <message>
         <source>保存密钥失败：%@</source>
         <translation>無法儲存金鑰：%@</translation>
     </message>

@@ -6,15 +6,25 @@
 #include <QIODevice>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace KeyImportMode {
 
 int run(SecretStore &store, QIODevice &input, QIODevice &output, QIODevice &errorOutput) {
-    // Only the first line counts; whatever follows it is never read.
-    QByteArray line = input.readLine();
-    if (line.endsWith('\n'))
-        line.chop(1);
+    // Only the first line counts; whatever follows it is never read. A key is
+    // short, so an endless line is cut off rather than held in memory. Byte by
+    // byte: a line reader of the C library would end the line at a NUL.
+    QByteArray line;
+    char byte = 0;
+    while (line.size() <= MaximumKeyBytes + 1 && input.getChar(&byte) && byte != '\n')
+        line.append(byte);
     if (line.endsWith('\r'))
         line.chop(1);
+    if (line.size() > MaximumKeyBytes) {
+        errorOutput.write("API key on standard input is too long (more than " + QByteArray::number(MaximumKeyBytes) +
+                          " bytes).\n");
+        return 1;
+    }
 
     // A key with bytes that are not UTF-8 would be stored with replacement
     // characters, a different key than the one given; refuse it instead.
@@ -30,8 +40,18 @@ int run(SecretStore &store, QIODevice &input, QIODevice &output, QIODevice &erro
         errorOutput.write("Missing API key on standard input.\n");
         return 1;
     }
+    // A NUL would end the key early in C-string clients, and no service issues
+    // keys with control characters: refuse them rather than store another key.
+    if (std::any_of(key.cbegin(), key.cend(), [](QChar c) { return c.category() == QChar::Other_Control; })) {
+        errorOutput.write("API key on standard input contains control characters.\n");
+        return 1;
+    }
 
     const auto written = AIKeychain::write(store, key);
+    if (!written && AIKeychain::isLocked(written.error())) {
+        errorOutput.write("Could not save API key to Keychain: the keyring is locked.\n");
+        return 1;
+    }
     if (!written) {
         errorOutput.write("Could not save API key to Keychain (code " + QByteArray::number(written.error().code) +
                           ").\n");

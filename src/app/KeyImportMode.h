@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 class QIODevice;
 class SecretStore;
 
@@ -8,8 +10,12 @@ class SecretStore;
 // calling thread; its messages are fixed texts, never translated.
 namespace KeyImportMode {
 
+// The longest key line accepted, in bytes; far longer than any service's keys.
+constexpr qint64 MaximumKeyBytes = 8192;
+
 // Returns the exit status: 0 saved; 1 no key on the input, input that is not
-// UTF-8 text, or a keyring failure (one line on errorOutput).
+// UTF-8 text, a key too long or with control characters, or a keyring failure
+// (one line on errorOutput).
 int run(SecretStore &store, QIODevice &input, QIODevice &output, QIODevice &errorOutput);
 
 } // namespace KeyImportMode

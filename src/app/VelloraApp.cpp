@@ -77,8 +77,9 @@ int VelloraApp::main(int argc, char **argv)
         QFile input;
         QFile output;
         QFile errorOutput;
-        if (!input.open(stdin, QIODevice::ReadOnly) || !output.open(stdout, QIODevice::WriteOnly)
-            || !errorOutput.open(stderr, QIODevice::WriteOnly))
+        // Unbuffered: reading ahead of the first line would wait for more input.
+        if (!input.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered)
+            || !output.open(stdout, QIODevice::WriteOnly) || !errorOutput.open(stderr, QIODevice::WriteOnly))
             return 1;
         return KeyImportMode::run(store, input, output, errorOutput);
     }

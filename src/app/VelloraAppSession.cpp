@@ -114,7 +114,13 @@ void VelloraApp::beginCapture(bool polish)
             m_keyCheckPending = false;
             if (m_captureInProgress)
                 return;
-            // A keyring failure counts as no key.
+            // A locked keyring says so; any other keyring failure counts as no key.
+            if (!key.ok() && AIKeychain::isLocked(key.error())) {
+                m_preferences->setKeyError(key.error().description);
+                emit settingsRequested(1);
+                showStatus(key.error().description);
+                return;
+            }
             if (!key.ok() || !key.value().has_value()) {
                 emit settingsRequested(1);
                 showStatus(QStringLiteral("请先在设置中保存 AI Key"));

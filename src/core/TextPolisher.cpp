@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -43,6 +44,10 @@ QString missingModelOrKeyMessage() {
     return QStringLiteral("请先填写模型并保存 API Key。");
 }
 
+QString keyControlCharactersMessage() {
+    return QStringLiteral("API Key 含有控制字符，请重新保存。");
+}
+
 QString invalidEndpointMessage() {
     return QStringLiteral("AI 地址无效。");
 }
@@ -63,15 +68,10 @@ Error decodingError(qint64 code, const QString &detail) {
 }
 
 // A key that could not travel in an HTTP header value as it stands (line breaks
-// would split the header, other control characters make the request invalid).
-bool isUsableKey(const QString &key) {
-    if (key.isEmpty())
-        return false;
-    for (QChar c : key) {
-        if ((c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7f)
-            return false;
-    }
-    return true;
+// would split the header, other control characters make the request invalid)
+// and that no service issues.
+bool hasControlCharacters(const QString &key) {
+    return std::any_of(key.cbegin(), key.cend(), [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
 // The service's API root as typed, checked: trimmed, an absolute https URL
@@ -287,8 +287,10 @@ QFuture<Result<QString>> polish(const QString &text, const QString &baseURL, con
     if (!root)
         return finished(aiError(invalidAddressMessage()));
     const QString trimmedModel = model.trimmed();
-    if (trimmedModel.isEmpty() || !isUsableKey(key))
+    if (trimmedModel.isEmpty() || key.isEmpty())
         return finished(aiError(missingModelOrKeyMessage()));
+    if (hasControlCharacters(key))
+        return finished(aiError(keyControlCharactersMessage()));
     const std::optional<QUrl> url = endpoint(*root);
     if (!url)
         return finished(aiError(invalidEndpointMessage()));

@@ -3,6 +3,10 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
+
 // GLib names a struct member `signals`, which Qt defines as a keyword macro.
 #pragma push_macro("signals")
 #undef signals
@@ -69,7 +73,8 @@ Error toError(const GError *error, const QString &action) {
         description = QStringLiteral("%1: no keyring service is running (nothing provides %2 on the session bus).")
                           .arg(action, secretServiceName);
     } else if (g_error_matches(error, SECRET_ERROR, SECRET_ERROR_IS_LOCKED)) {
-        description = QStringLiteral("%1: the keyring is locked (%2).").arg(action, message);
+        return Error{SecretStore::lockedDomain(), SecretStore::LockedCode,
+                     QStringLiteral("%1: the keyring is locked (%2).").arg(action, message)};
     } else {
         description = QStringLiteral("%1: the keyring service reported an error (%2).").arg(action, message);
     }
@@ -78,7 +83,7 @@ Error toError(const GError *error, const QString &action) {
 
 // libsecret reports a declined unlock prompt as failure without a GError.
 Error lockedError(const QString &action) {
-    return Error{QString::fromUtf8(g_quark_to_string(SECRET_ERROR)), SECRET_ERROR_IS_LOCKED,
+    return Error{SecretStore::lockedDomain(), SecretStore::LockedCode,
                  QStringLiteral("%1: the keyring is locked and was not unlocked.").arg(action)};
 }
 
@@ -135,8 +140,15 @@ struct LibsecretSecretStore::Private {
             return error ? toError(error.get(), action) : lockedError(action);
         if (unlock && locked && locked.get()[0] != nullptr) {
             gchar **nowUnlockedOut = nullptr;
-            secret_service_unlock_dbus_paths_sync(service, const_cast<const gchar **>(locked.get()), nullptr,
-                                                  &nowUnlockedOut, error.out());
+            {
+#ifdef __SANITIZE_ADDRESS__
+                // libsecret drops the proxy of a prompt that was dismissed
+                // without freeing two small allocations; they are not ours.
+                __lsan::ScopedDisabler libsecretPromptLeak;
+#endif
+                secret_service_unlock_dbus_paths_sync(service, const_cast<const gchar **>(locked.get()), nullptr,
+                                                      &nowUnlockedOut, error.out());
+            }
             StrvPtr nowUnlocked(nowUnlockedOut);
             if (error)
                 return toError(error.get(), action);
@@ -167,15 +179,21 @@ Result<std::optional<QByteArray>> LibsecretSecretStore::read(const Attributes &a
     if (!service)
         return service.error();
     const HashTablePtr table = toHashTable(attributes);
-    // Unlocks the item's collection (the keyring may ask the user) and
-    // returns nothing when no item matches.
+    // Unlocks the item's collection (the keyring may ask the user). A lookup
+    // would answer "no such item" for an item that stays locked; the search
+    // tells the two apart.
+    auto paths = d->search(service.value().get(), table.get(), true, action);
+    if (!paths)
+        return paths.error();
+    if (paths.value().isEmpty())
+        return std::optional<QByteArray>();
     ErrorSlot error;
-    const SecretValuePtr value(
-        secret_service_lookup_sync(service.value().get(), nullptr, table.get(), nullptr, error.out()));
+    const SecretValuePtr value(secret_service_get_secret_for_dbus_path_sync(
+        service.value().get(), paths.value().constFirst().constData(), nullptr, error.out()));
     if (error)
         return toError(error.get(), action);
     if (!value)
-        return std::optional<QByteArray>();
+        return lockedError(action);
     gsize length = 0;
     const gchar *bytes = secret_value_get(value.get(), &length);
     return std::optional<QByteArray>(QByteArray(bytes, static_cast<qsizetype>(length)));
@@ -240,9 +258,15 @@ Result<bool> LibsecretSecretStore::remove(const Attributes &attributes) {
     if (!service)
         return service.error();
     const HashTablePtr table = toHashTable(attributes);
-    ErrorSlot error;
-    const bool removed = secret_service_clear_sync(service.value().get(), nullptr, table.get(), nullptr, error.out());
-    if (error)
-        return toError(error.get(), action);
-    return removed;
+    // secret_service_clear_sync() skips locked items and reports "none matched",
+    // which would read as a key deleted; the search says locked instead.
+    auto paths = d->search(service.value().get(), table.get(), true, action);
+    if (!paths)
+        return paths.error();
+    for (const QByteArray &path : paths.value()) {
+        ErrorSlot error;
+        if (!secret_service_delete_item_dbus_path_sync(service.value().get(), path.constData(), nullptr, error.out()))
+            return error ? toError(error.get(), action) : lockedError(action);
+    }
+    return !paths.value().isEmpty();
 }

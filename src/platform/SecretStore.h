@@ -22,13 +22,21 @@ public:
 
     enum class AddOutcome { Added, Duplicate };
 
+    // Every store reports a keyring that stays locked (its unlock prompt was
+    // declined or cannot be shown) with this domain and code, so that callers
+    // can say so instead of taking the item for missing.
+    static QString lockedDomain() { return QStringLiteral("SecretStore"); }
+    static constexpr qint64 LockedCode = 2;
+    static bool isLocked(const Error &error) { return error.domain == lockedDomain() && error.code == LockedCode; }
+
     SecretStore() = default;
     SecretStore(const SecretStore &) = delete;
     SecretStore &operator=(const SecretStore &) = delete;
     virtual ~SecretStore() = default;
 
     // The secret bytes of the first item that carries all of `attributes`;
-    // std::nullopt when none does. An Error when the keyring cannot be asked.
+    // std::nullopt when none does. An Error when the keyring cannot be asked,
+    // or when the item is there but stays locked.
     virtual Result<std::optional<QByteArray>> read(const Attributes &attributes) = 0;
 
     // Creates an item with these attributes in the default collection.

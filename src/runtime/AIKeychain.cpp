@@ -1,6 +1,7 @@
 #include "AIKeychain.h"
 
 #include "SecretStore.h"
+#include "VelloraLocalization.h"
 
 #include <QStringDecoder>
 
@@ -10,7 +11,23 @@ SecretStore::Attributes itemAttributes() {
     return {{QStringLiteral("service"), AIKeychain::service()}, {QStringLiteral("account"), AIKeychain::account()}};
 }
 
+// A keyring that stays locked gets a message of its own: the key may well be
+// stored, and "save a key" would send the user the wrong way.
+Error keyringError(const Error &error) {
+    if (!SecretStore::isLocked(error))
+        return error;
+    return Error{QStringLiteral("Vellora.Keychain"), AIKeychain::LockedCode, AIKeychain::lockedMessage()};
+}
+
 } // namespace
+
+QString AIKeychain::lockedMessage() {
+    return VELLORA_L10N_KEY("钥匙串已锁定，请先解锁后重试。");
+}
+
+bool AIKeychain::isLocked(const Error &error) {
+    return error.domain == QLatin1StringView("Vellora.Keychain") && error.code == LockedCode;
+}
 
 QString AIKeychain::service() {
     return QStringLiteral("quorvel.vellora.ai");
@@ -23,18 +40,20 @@ QString AIKeychain::account() {
 Result<std::optional<QString>> AIKeychain::read(SecretStore &store) {
     auto stored = store.read(itemAttributes());
     if (!stored)
-        return stored.error();
+        return keyringError(stored.error());
     if (!stored.value())
         return std::optional<QString>();
     // Byte for byte: a leading byte-order mark stays, and a truncated sequence
     // at the end is an error rather than silently dropped.
     QStringDecoder decoder(QStringConverter::Utf8,
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    QString key = decoder.decode(*stored.value());
+    const QString key = decoder.decode(*stored.value());
     if (decoder.hasError())
         return Error{QStringLiteral("Vellora.Keychain"), 0,
                      QStringLiteral("The stored API key is not valid UTF-8 text.")};
-    return std::optional<QString>(std::move(key));
+    // Other clients store what they were given: `secret-tool store` keeps the
+    // newline of piped input. The key is trimmed as saveKey trims a typed one.
+    return std::optional<QString>(key.trimmed());
 }
 
 Result<void> AIKeychain::write(SecretStore &store, const QString &key) {
@@ -44,12 +63,12 @@ Result<void> AIKeychain::write(SecretStore &store, const QString &key) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         auto added = store.add(itemAttributes(), QStringLiteral("Vellora AI service API key"), bytes);
         if (!added)
-            return added.error();
+            return keyringError(added.error());
         if (added.value() == SecretStore::AddOutcome::Added)
             return {};
         auto updated = store.update(itemAttributes(), bytes);
         if (!updated)
-            return updated.error();
+            return keyringError(updated.error());
         if (updated.value())
             return {};
     }
@@ -60,6 +79,6 @@ Result<void> AIKeychain::write(SecretStore &store, const QString &key) {
 Result<void> AIKeychain::remove(SecretStore &store) {
     auto removed = store.remove(itemAttributes());
     if (!removed)
-        return removed.error();
+        return keyringError(removed.error());
     return {};
 }

@@ -22,9 +22,17 @@ public:
     static QString service();
     static QString account();
 
-    // The stored key, the empty text included; std::nullopt when no key is
-    // stored. Fails with the keyring's error, or with code 0 when the stored
-    // bytes are not valid UTF-8.
+    // Every operation fails with domain "Vellora.Keychain", this code and
+    // lockedMessage() (a localisation key) when the keyring stays locked: its
+    // unlock prompt was declined or cannot be shown.
+    static constexpr qint64 LockedCode = 2;
+    static QString lockedMessage();
+    static bool isLocked(const Error &error);
+
+    // The stored key without white space and line breaks at both ends, the
+    // empty text included; std::nullopt when no key is stored. Fails with the
+    // keyring's error, with code 0 when the stored bytes are not valid UTF-8,
+    // and with LockedCode when the keyring stays locked.
     static Result<std::optional<QString>> read(SecretStore &store);
     // Stores the key's UTF-8 bytes exactly as given, replacing a stored key.
     static Result<void> write(SecretStore &store, const QString &key);

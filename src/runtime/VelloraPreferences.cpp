@@ -53,8 +53,11 @@ VelloraPreferences::VelloraPreferences(UserDefaults &defaults, SecretStore &keyS
         SecretStore &store = m_keyStore;
         runKeyOperation([&store] { return AIKeychain::read(store); },
                         [this](const Result<std::optional<QString>> &stored) {
-                            // A failing read counts as no key; its error is not shown.
+                            // A failing read counts as no key; its error is not shown,
+                            // except a locked keyring, which may well hold a key.
                             setKeySaved(stored.ok() && stored.value().has_value());
+                            if (!stored.ok() && AIKeychain::isLocked(stored.error()))
+                                setKeyError(stored.error().description);
                         });
     }
 
@@ -176,8 +179,9 @@ void VelloraPreferences::saveKey(const QString &typed) {
                             setKeyError(QString());
                         } else {
                             // The message's language is the stored preference at this moment.
-                            setKeyError(
-                                velloraLocalizedFormat(QStringLiteral("保存密钥失败：%@"), result.error().description));
+                            setKeyError(velloraLocalizedFormat(
+                                QStringLiteral("保存密钥失败：%@"),
+                                velloraLocalizedDescription(result.error().description, velloraStoredLanguage())));
                         }
                     });
 }

@@ -3,6 +3,7 @@
 // real keyring, and a real HTTPS server standing for the AI service.
 #include "AIKeychain.h"
 #include "HttpsTestServer.h"
+#include "KeyringTestSupport.h"
 #include "LibsecretSecretStore.h"
 #include "ScreenRegionCapture.h"
 #include "TesseractTextEngine.h"
@@ -18,6 +19,7 @@
 #include <QAction>
 #include <QDir>
 #include <QNetworkAccessManager>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -160,13 +162,38 @@ private slots:
         QCOMPARE(toastPanel()->symbol(), ToastSymbol::ExclamationmarkTriangleFill);
     }
 
+    // Without a readable key no session starts and the settings open at the AI
+    // tab; a locked keyring says so there and in the status line.
+    void polishWithoutAKeyOpensTheSettings_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("keyError");
+        QTest::newRow("no key stored") << false << QStringLiteral("请先在设置中保存 AI Key") << QString();
+        QTest::newRow("keyring locked") << true << QStringLiteral("钥匙串已锁定，请先解锁后重试。")
+                                        << QStringLiteral("钥匙串已锁定，请先解锁后重试。");
+    }
+
     void polishWithoutAKeyOpensTheSettings()
     {
+        QFETCH(bool, locked);
+        QFETCH(QString, status);
+        QFETCH(QString, keyError);
+        QTRY_VERIFY(!m_app->preferences().keyBusy());
+        if (locked) {
+            QVERIFY(AIKeychain::write(m_store, QStringLiteral("sk-stored")).ok());
+            QVERIFY(KeyringTestSupport::lockDefaultCollection());
+        }
+        const auto unlock = qScopeGuard([locked] {
+            if (locked)
+                QVERIFY(KeyringTestSupport::unlockDefaultCollection());
+        });
         QSignalSpy settings(m_app.get(), &VelloraApp::settingsRequested);
         m_app->polishAction()->trigger();
         QTRY_COMPARE(settings.count(), 1);
         QCOMPARE(settings.at(0).at(0).toInt(), 1);
-        QCOMPARE(m_app->currentStatus(), QStringLiteral("请先在设置中保存 AI Key"));
+        QCOMPARE(m_app->currentStatus(), status);
+        QCOMPARE(m_app->preferences().keyError(), keyError);
         expectIdle();
         QVERIFY(!m_app->regionCapture().isRunning());
     }

@@ -101,9 +101,16 @@ private slots:
         QTest::newRow("empty model") << good << "" << secretKey << missing;
         QTest::newRow("blank model") << good << " \n\t" << secretKey << missing;
         QTest::newRow("empty key") << good << "m" << QString() << missing;
-        // A line break would split the Authorization header.
+        // A line break would split the Authorization header; no service issues
+        // keys with control characters, and saying so beats "save a key".
+        const QString control = QStringLiteral("API Key 含有控制字符，请重新保存。");
         QTest::newRow("key with line break") << good << "m"
-                                             << "sk-1\r\nX-Injected: 1" << missing;
+                                             << "sk-1\r\nX-Injected: 1" << control;
+        QTest::newRow("key with NUL") << good << "m" << QStringLiteral("sk-a") + QChar(0) + QStringLiteral("b")
+                                      << control;
+        QTest::newRow("key with tab") << good << "m" << "sk-a\tb" << control;
+        QTest::newRow("key with DEL") << good << "m" << "sk-a\x7f" << control;
+        QTest::newRow("key with C1 control") << good << "m" << QStringLiteral("sk-a\u0085") << control;
     }
 
     void rejectsBeforeSending() {

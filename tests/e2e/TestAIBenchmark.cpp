@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,8 +36,8 @@ class TestAIBenchmark final : public QObject {
         QCOMPARE(settings.status(), QSettings::NoError);
     }
 
-    TestSupport::ProcessResult runBenchmark() {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    TestSupport::ProcessResult
+    runBenchmark(QProcessEnvironment environment = QProcessEnvironment::systemEnvironment()) {
         environment.insert("XDG_CONFIG_HOME", m_config->path());
         environment.insert("VELLORA_EXTRA_CA_CERTS", m_server->caCertificatePath());
         return TestSupport::runVellora({"--benchmark-ai"}, {}, environment, 60000);
@@ -128,6 +129,61 @@ private slots:
         QCOMPARE(result.standardOutput, QByteArray());
         QCOMPARE(QString::fromUtf8(result.standardError), QString::fromUtf8(message));
         QCOMPARE(m_server->requests().size(), requests);
+    }
+
+    // The key as other clients may have stored it, a locked keyring, and a
+    // locale whose numbers have a decimal comma.
+    void storedKeysAndLocales_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<bool>("decimalComma");
+        QTest::addColumn<QByteArray>("message"); // empty: the benchmark succeeds with m_key
+        QTest::newRow("newline of secret-tool's piped input") << m_key + '\n' << false << false << QByteArray();
+        QTest::newRow("CRLF and blanks") << "  " + m_key + " \r\n" << false << false << QByteArray();
+        QTest::newRow("control character inside")
+            << QByteArray("sk-bench\x01mark\n") << false << false
+            << QByteArray("AI benchmark failed: API Key 含有控制字符，请重新保存。\n");
+        QTest::newRow("locked keyring") << m_key << true << false
+                                        << QByteArray("AI benchmark failed: 钥匙串已锁定，请先解锁后重试。\n");
+        QTest::newRow("decimal-comma locale") << m_key << false << true << QByteArray();
+    }
+
+    void storedKeysAndLocales() {
+        QFETCH(QByteArray, stored);
+        QFETCH(bool, locked);
+        QFETCH(bool, decimalComma);
+        QFETCH(QByteArray, message);
+        QVERIFY(KeyringTestSupport::store(m_item, stored));
+        storeDefaults(m_server->url("/v1"), QVariant("m"));
+        m_server->setResponse(HttpsTestServer::completion("好"));
+        std::optional<QProcessEnvironment> environment = QProcessEnvironment::systemEnvironment();
+        if (decimalComma)
+            environment = TestSupport::decimalCommaEnvironment();
+        QVERIFY(environment.has_value());
+        if (locked)
+            QVERIFY(KeyringTestSupport::lockDefaultCollection());
+        const auto unlock = qScopeGuard([locked] {
+            if (locked)
+                QVERIFY(KeyringTestSupport::unlockDefaultCollection());
+        });
+
+        const auto result = runBenchmark(*environment);
+        QVERIFY2(result.finished, result.standardError.constData());
+        if (!message.isEmpty()) {
+            QCOMPARE(QString::fromUtf8(result.standardError), QString::fromUtf8(message));
+            QCOMPARE(result.exitCode, 1);
+            QCOMPARE(result.standardOutput, QByteArray());
+            QVERIFY(m_server->requests().isEmpty());
+            return;
+        }
+        QCOMPARE(result.standardError, QByteArray());
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY2(QRegularExpression("\\Aai_seconds=\\d+\\.\\d{3} output_characters=1\\n\\z")
+                     .match(QString::fromUtf8(result.standardOutput))
+                     .hasMatch(),
+                 result.standardOutput.constData());
+        QCOMPARE(m_server->requests().size(), 1);
+        QCOMPARE(m_server->requests().first().headers.value("authorization"), "Bearer " + m_key);
     }
 
     void reportsAnUnreachableKeyring() {

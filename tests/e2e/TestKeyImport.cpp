@@ -26,6 +26,7 @@ private slots:
         QTest::newRow("no line terminator") << QByteArray("sk-unterminated") << QByteArray("sk-unterminated");
         QTest::newRow("Unicode spaces trimmed") << QByteArray("\u3000\u00a0sk-wide\u2028\n") << QByteArray("sk-wide");
         QTest::newRow("inner blanks kept") << QByteArray(" sk inner  key \n") << QByteArray("sk inner  key");
+        QTest::newRow("longest key, CRLF") << QByteArray(8192, 'k') + "\r\n" << QByteArray(8192, 'k');
     }
 
     void storesTheTrimmedFirstLine() {
@@ -56,6 +57,14 @@ private slots:
         QTest::newRow("empty first line, key on the second") << QByteArray("\nsk-second\n") << missing;
         QTest::newRow("not UTF-8") << QByteArray("sk-\xff\xfe\n")
                                    << QByteArray("API key on standard input is not valid UTF-8 text.\n");
+        const QByteArray control = "API key on standard input contains control characters.\n";
+        QTest::newRow("NUL inside") << QByteArray("sk-a\0bcdef\n", 11) << control;
+        QTest::newRow("escape sequence inside") << QByteArray("sk-\x1b[31mred\n") << control;
+        QTest::newRow("C1 control inside") << QByteArray("sk-\xc2\x85x\n") << control;
+        // A key is short: a longer line is refused as soon as the bound is passed.
+        const QByteArray tooLong = "API key on standard input is too long (more than 8192 bytes).\n";
+        QTest::newRow("one byte over the bound") << QByteArray(8193, 'k') + '\n' << tooLong;
+        QTest::newRow("8 MB without a line break") << QByteArray(8 << 20, 'k') << tooLong;
     }
 
     // A refused input leaves the key that was stored before untouched.
@@ -83,6 +92,19 @@ private slots:
             QRegularExpression::MultilineOption);
         QVERIFY2(line.match(QString::fromUtf8(result.standardError)).hasMatch(), result.standardError.constData());
         QVERIFY(!KeyringTestSupport::lookup(m_item).has_value());
+    }
+
+    // The stored key is there, but cannot be replaced while the keyring is locked.
+    void reportsALockedKeyring() {
+        QVERIFY(KeyringTestSupport::store(m_item, "sk-kept"));
+        QVERIFY(KeyringTestSupport::lockDefaultCollection());
+        const auto result = TestSupport::runVellora(m_mode, "sk-new\n");
+        QVERIFY(KeyringTestSupport::unlockDefaultCollection());
+        QVERIFY(result.finished);
+        QCOMPARE(result.standardError, QByteArray("Could not save API key to Keychain: the keyring is locked.\n"));
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.standardOutput, QByteArray());
+        QCOMPARE(KeyringTestSupport::lookup(m_item), std::optional<QByteArray>("sk-kept"));
     }
 
     // With an extra argument the mode does not apply: the tray application

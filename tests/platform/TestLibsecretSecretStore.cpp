@@ -3,6 +3,7 @@
 #include "KeyringTestSupport.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <QFuture>
 #include <QtConcurrent>
 #include <QTest>
@@ -121,6 +122,52 @@ private slots:
         QCOMPARE(KeyringTestSupport::count(m_item), 1);
         const QByteArray last = store.read(m_item).value().value_or("missing");
         QVERIFY2(QList<QByteArray>({"0", "2", "4", "6"}).contains(last), last.constData());
+    }
+
+    // A locked keyring whose unlock prompt cannot be shown is an error that says
+    // so, never "no such item": the item is there.
+    void lockedKeyringIsReportedAsLocked_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("read") << "read";
+        QTest::newRow("add") << "add";
+        QTest::newRow("update") << "update";
+        QTest::newRow("remove") << "remove";
+    }
+
+    void lockedKeyringIsReportedAsLocked() {
+        if (isChild())
+            QSKIP("runs in the parent only");
+        QFETCH(QString, operation);
+        QVERIFY(KeyringTestSupport::store(m_item, "stored"));
+        QVERIFY(KeyringTestSupport::lockDefaultCollection());
+        auto unlock = qScopeGuard([] { QVERIFY(KeyringTestSupport::unlockDefaultCollection()); });
+        LibsecretSecretStore store;
+        std::optional<Error> error;
+        if (operation == "read") {
+            const auto result = store.read(m_item);
+            if (!result.ok())
+                error = result.error();
+        } else if (operation == "add") {
+            const auto result = store.add(m_other, "Test item", "new");
+            if (!result.ok())
+                error = result.error();
+        } else if (operation == "update") {
+            const auto result = store.update(m_item, "changed");
+            if (!result.ok())
+                error = result.error();
+        } else {
+            const auto result = store.remove(m_item);
+            if (!result.ok())
+                error = result.error();
+        }
+        QVERIFY2(error.has_value(), "the operation succeeded on a locked keyring");
+        QVERIFY2(SecretStore::isLocked(*error), qPrintable(error->domain + u' ' + error->description));
+        QVERIFY2(error->description.contains("locked"), qPrintable(error->description));
+        unlock.dismiss();
+        QVERIFY(KeyringTestSupport::unlockDefaultCollection());
+        // Nothing changed meanwhile.
+        QCOMPARE(KeyringTestSupport::lookup(m_item), std::optional<QByteArray>("stored"));
+        QCOMPARE(KeyringTestSupport::count(m_other), 0);
     }
 
     void failsClearlyWithoutKeyringService_data() {

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -289,29 +290,44 @@ private slots:
         QTest::addColumn<QVariant>("storedKey");
         QTest::addColumn<bool>("readKey");
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("locked");
         QTest::addColumn<bool>("keySaved");
-        QTest::newRow("key stored") << QVariant("sk-stored") << true << QStringList{"vellora"} << true;
-        QTest::newRow("empty key stored") << QVariant("") << true << QStringList{"vellora"} << true;
-        QTest::newRow("no key") << QVariant() << true << QStringList{"vellora"} << false;
-        QTest::newRow("key stored, reading not allowed")
-            << QVariant("sk-stored") << false << QStringList{"vellora"} << false;
+        QTest::addColumn<QString>("keyError");
+        const QStringList plain{"vellora"};
+        QTest::newRow("key stored") << QVariant("sk-stored") << true << plain << false << true << "";
+        QTest::newRow("empty key stored") << QVariant("") << true << plain << false << true << "";
+        QTest::newRow("no key") << QVariant() << true << plain << false << false << "";
+        QTest::newRow("key stored, reading not allowed") << QVariant("sk-stored") << false << plain << false << false
+                                                         << "";
         QTest::newRow("key stored, settings preview")
-            << QVariant("sk-stored") << true << QStringList{"vellora", "--open-settings-preview"} << false;
+            << QVariant("sk-stored") << true << QStringList{"vellora", "--open-settings-preview"} << false << false
+            << "";
+        // The key may well be there: the settings say the keyring is locked.
+        QTest::newRow("key stored, keyring locked")
+            << QVariant("sk-stored") << true << plain << true << false << "钥匙串已锁定，请先解锁后重试。";
     }
 
     void keySavedAtStart() {
         QFETCH(QVariant, storedKey);
         QFETCH(bool, readKey);
         QFETCH(QStringList, arguments);
+        QFETCH(bool, locked);
         QFETCH(bool, keySaved);
+        QFETCH(QString, keyError);
         if (storedKey.isValid())
             QVERIFY(KeyringTestSupport::store(keyItem, storedKey.toString().toUtf8()));
+        if (locked)
+            QVERIFY(KeyringTestSupport::lockDefaultCollection());
+        const auto unlock = qScopeGuard([locked] {
+            if (locked)
+                QVERIFY(KeyringTestSupport::unlockDefaultCollection());
+        });
         Domain domain;
         LibsecretSecretStore store;
         VelloraPreferences preferences(*domain.defaults, store, readKey, arguments);
         QTRY_VERIFY(!preferences.keyBusy());
         QCOMPARE(preferences.keySaved(), keySaved);
-        QCOMPARE(preferences.keyError(), "");
+        QCOMPARE(preferences.keyError(), keyError);
     }
 
     void saveKeyStoresTrimmedOrDeletes() {

@@ -24,6 +24,13 @@ void clear(const Attributes &attributes);
 // How many items carry these attributes, locked or not.
 int count(const Attributes &attributes);
 
+// Locks the collection that holds new items (the "default" alias), as a screen
+// lock does. The test session offers no unlock prompt: its prompter has no
+// display, so every unlock request is dismissed. Returns false on failure.
+bool lockDefaultCollection();
+// Unlocks it again with the session's test password, without a prompt.
+bool unlockDefaultCollection();
+
 // Runs a program on a session bus of its own on which no Secret Service runs
 // and none can be activated.
 TestSupport::ProcessResult

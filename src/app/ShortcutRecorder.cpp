@@ -1,6 +1,7 @@
 #include "ShortcutRecorder.h"
 
 #include "KeyCodeTable.h"
+#include "KeyboardLayout.h"
 #include "VelloraLocalization.h"
 #include "VelloraPreferences.h"
 
@@ -13,18 +14,6 @@ constexpr quint32 MacSpace = 49;
 constexpr quint32 MacReturn = 36;
 constexpr quint32 MacEscape = 53;
 constexpr quint32 RequiredModifiers = CapturedShortcut::Command | CapturedShortcut::Option | CapturedShortcut::Control;
-
-// The key's own character as the layout types it without Ctrl, Alt or Super
-// (Shift still counts), upper-cased; empty for keys that type nothing.
-QString keyCharacters(const QKeyEvent &event) {
-    const int key = event.key();
-    if (key >= 0x21 && key < 0x01000000)
-        return QStringView(QChar::fromUcs4(char32_t(key))).toString().toUpper();
-    const QString text = event.text();
-    if (!text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace())
-        return text.toUpper();
-    return {};
-}
 
 } // namespace
 
@@ -78,7 +67,11 @@ std::optional<CapturedShortcut> ShortcutRecorder::shortcutFor(const QKeyEvent &e
     else if (*keyCode == MacReturn)
         shortcut.label = QStringLiteral("↩");
     else
-        shortcut.label = keyCharacters(event);
+        // The key's own name: what it types with no modifier held, so Shift+2
+        // is the key "2" and not the "@" it types with Shift.
+        shortcut.label = KeyboardLayout::unmodifiedText(event.nativeScanCode(),
+                                                        KeyboardLayout::groupOfState(event.nativeModifiers()))
+                             .toUpper();
     if (shortcut.label.isEmpty())
         shortcut.label = velloraLocalizedFormatIn(language, QStringLiteral("按键 %d"), int(*keyCode));
     return shortcut;

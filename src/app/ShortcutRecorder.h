@@ -38,10 +38,11 @@ public:
     // Ends recording and clears the message.
     void stop();
 
-    // The shortcut a key press stands for, with the label the menus show; nothing
-    // for a press that cannot be a hot key's key (a modifier alone, a key
-    // without a place in the key-code table). Modifiers are not checked here.
-    // `language` is the interface language of a "按键 %d" label.
+    // The shortcut a key press stands for, labelled with the key's own name (what
+    // it types with no modifier held, so Shift+2 is "2"); nothing for a press
+    // that cannot be a hot key's key (a modifier alone, a key without a place in
+    // the key-code table). Modifiers are not checked here. `language` is the
+    // interface language of a "按键 %d" label.
     static std::optional<CapturedShortcut> shortcutFor(const QKeyEvent &event, const QString &language);
 
 signals:

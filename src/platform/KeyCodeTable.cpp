@@ -96,7 +96,39 @@ constexpr std::array Entries{
     Entry{0x6E, KEY_COMPOSE},    // kVK_ContextualMenu
 };
 
+struct Name {
+    quint32 mac;
+    const char *name;
+};
+
+// Keys named by what they do rather than by a character, as PC keyboards print them.
+constexpr std::array Names{
+    Name{0x24, "Enter"},    Name{0x30, "Tab"},       Name{0x31, "Space"},       Name{0x33, "Backspace"},
+    Name{0x35, "Esc"},      Name{0x7A, "F1"},        Name{0x78, "F2"},          Name{0x63, "F3"},
+    Name{0x76, "F4"},       Name{0x60, "F5"},        Name{0x61, "F6"},          Name{0x62, "F7"},
+    Name{0x64, "F8"},       Name{0x65, "F9"},        Name{0x6D, "F10"},         Name{0x67, "F11"},
+    Name{0x6F, "F12"},      Name{0x69, "F13"},       Name{0x6B, "F14"},         Name{0x71, "F15"},
+    Name{0x6A, "F16"},      Name{0x40, "F17"},       Name{0x4F, "F18"},         Name{0x50, "F19"},
+    Name{0x5A, "F20"},      Name{0x72, "Insert"},    Name{0x73, "Home"},        Name{0x74, "Page Up"},
+    Name{0x75, "Delete"},   Name{0x77, "End"},       Name{0x79, "Page Down"},   Name{0x7B, "Left"},
+    Name{0x7C, "Right"},    Name{0x7D, "Down"},      Name{0x7E, "Up"},          Name{0x52, "Num 0"},
+    Name{0x53, "Num 1"},    Name{0x54, "Num 2"},     Name{0x55, "Num 3"},       Name{0x56, "Num 4"},
+    Name{0x57, "Num 5"},    Name{0x58, "Num 6"},     Name{0x59, "Num 7"},       Name{0x5B, "Num 8"},
+    Name{0x5C, "Num 9"},    Name{0x41, "Num ."},     Name{0x43, "Num *"},       Name{0x45, "Num +"},
+    Name{0x47, "Num Lock"}, Name{0x4B, "Num /"},     Name{0x4C, "Num Enter"},   Name{0x4E, "Num -"},
+    Name{0x51, "Num ="},    Name{0x48, "Volume Up"}, Name{0x49, "Volume Down"}, Name{0x4A, "Mute"},
+    Name{0x6E, "Menu"},
+};
+
 } // namespace
+
+QString keyName(quint32 macKeyCode) {
+    for (const Name &name : Names) {
+        if (name.mac == macKeyCode)
+            return QString::fromLatin1(name.name);
+    }
+    return {};
+}
 
 std::optional<quint32> evdevFromMac(quint32 macKeyCode) {
     for (const Entry &entry : Entries) {

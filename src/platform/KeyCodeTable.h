@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 #include <Qt>
 
@@ -26,6 +27,12 @@ inline constexpr quint32 MacModifierBits = MacCommand | MacShift | MacOption | M
 std::optional<quint32> evdevFromMac(quint32 macKeyCode);
 // The macOS virtual key code of an evdev code; std::nullopt for a code without an entry.
 std::optional<quint32> macFromEvdev(quint32 evdevCode);
+
+// The name a PC keyboard prints on a key whose name does not depend on the
+// layout ("F5", "Space", "Enter", "Page Up", "Num 5"); an empty text for the keys
+// whose name is the character the layout puts there (letters, digits,
+// punctuation).
+QString keyName(quint32 macKeyCode);
 
 // The same through X11 key codes (the X server numbers keys evdev + 8). The
 // recorder reads these from QKeyEvent::nativeScanCode() on xcb.

@@ -1,9 +1,12 @@
 #include "CapturedShortcut.h"
 
+#include "KeyCodeTable.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QStringList>
 
 #include <cmath>
 
@@ -25,16 +28,18 @@ CapturedShortcut CapturedShortcut::defaultShortcut() {
 }
 
 QString CapturedShortcut::displayTitle() const {
-    QString title;
+    QStringList parts;
     if (modifiers & Control)
-        title += QChar(0x2303);
+        parts.append(QStringLiteral("Ctrl"));
     if (modifiers & Option)
-        title += QChar(0x2325);
+        parts.append(QStringLiteral("Alt"));
     if (modifiers & Shift)
-        title += QChar(0x21E7);
+        parts.append(QStringLiteral("Shift"));
     if (modifiers & Command)
-        title += QChar(0x2318);
-    return title + label;
+        parts.append(QStringLiteral("Super"));
+    const QString name = KeyCodeTable::keyName(keyCode);
+    parts.append(name.isEmpty() ? label : name);
+    return parts.join(u'+');
 }
 
 QByteArray CapturedShortcut::toJson() const {

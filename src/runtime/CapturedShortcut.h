@@ -27,7 +27,11 @@ struct CapturedShortcut {
     // Control + Shift + Command + 2.
     static CapturedShortcut defaultShortcut();
 
-    // ⌃, ⌥, ⇧, ⌘ for the bits that are set, in that order, then the label.
+    // The shortcut as a PC keyboard reads it: "Ctrl+", "Alt+", "Shift+", "Super+"
+    // for the bits that are set, in that order, then the key's name. Keys named by
+    // what they do ("F5", "Space", "Enter") are named from the key code, so a label
+    // written elsewhere ("按键 96", or a Mac's private character for F5) never
+    // shows; every other key shows its label.
     QString displayTitle() const;
 
     // {"keyCode":…,"modifiers":…,"label":…} with the keys in this order, UTF-8.

@@ -95,7 +95,7 @@ public:
     // change when the keyring has answered. Never fails to its caller.
     void saveKey(const QString &typed);
 
-    // The shortcut as menus and settings show it, e.g. ⌃⇧⌘2.
+    // The shortcut as menus and settings show it, e.g. Ctrl+Shift+Super+2.
     QString shortcutTitle() const { return m_shortcut.displayTitle(); }
 
     // "light" and "dark" (exactly); every other text follows the desktop.

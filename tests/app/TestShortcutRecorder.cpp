@@ -25,6 +25,7 @@ constexpr quint32 X11Escape = 9;
 constexpr quint32 X11F5 = 71;
 constexpr quint32 X11AltLeft = 64;
 constexpr quint32 X11Two = 11;
+constexpr quint32 X11Comma = 59;
 
 // Delivers a key press the way the xcb platform does: through the application
 // (so its event filters see it), with the native key code.
@@ -65,28 +66,28 @@ private slots:
         QTest::addColumn<quint32>("mask");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("title");
-        QTest::newRow("Alt+Super+R") << int(Qt::Key_R) << int(Qt::AltModifier | Qt::MetaModifier) << X11R << "r" << 15u
-                                     << 2304u << "R"
-                                     << "⌥⌘R";
-        QTest::newRow("Ctrl+Super+Space") << int(Qt::Key_Space) << int(Qt::ControlModifier | Qt::MetaModifier)
-                                          << X11Space << " " << 49u << 4352u << "Space"
-                                          << "⌃⌘Space";
-        QTest::newRow("Super+Return") << int(Qt::Key_Return) << int(Qt::MetaModifier) << X11Return << "\r" << 36u
-                                      << 256u << "↩"
-                                      << "⌘↩";
-        QTest::newRow("Ctrl types a control character, the label is the key")
-            << int(Qt::Key_A) << int(Qt::ControlModifier) << X11A << "\x01" << 0u << 4096u << "A"
-            << "⌃A";
-        QTest::newRow("Shift counts with Ctrl")
-            << int(Qt::Key_At) << int(Qt::ControlModifier | Qt::ShiftModifier) << X11Two << "@" << 19u << 4608u << "@"
-            << "⌃⇧@";
-        QTest::newRow("a key without characters")
-            << int(Qt::Key_F5) << int(Qt::AltModifier) << X11F5 << "" << 96u << 2048u << "Key 96"
-            << "⌥Key 96";
-        QTest::newRow("keypad and group flags are dropped")
-            << int(Qt::Key_R) << int(Qt::MetaModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier) << X11R << "r"
-            << 15u << 256u << "R"
-            << "⌘R";
+        const auto row = [](const char *name, Qt::Key key, Qt::KeyboardModifiers modifiers, quint32 nativeCode,
+                            const QString &text, quint32 keyCode, quint32 mask, const QString &label,
+                            const QString &title) {
+            QTest::newRow(name) << int(key) << int(modifiers) << nativeCode << text << keyCode << mask << label
+                                << title;
+        };
+        row("Alt+Super+R", Qt::Key_R, Qt::AltModifier | Qt::MetaModifier, X11R, "r", 15, 2304, "R", "Alt+Super+R");
+        row("Ctrl+Super+Space", Qt::Key_Space, Qt::ControlModifier | Qt::MetaModifier, X11Space, " ", 49, 4352,
+            "Space", "Ctrl+Super+Space");
+        row("Super+Return", Qt::Key_Return, Qt::MetaModifier, X11Return, "\r", 36, 256, "↩", "Super+Enter");
+        row("Ctrl types a control character, the label is the key", Qt::Key_A, Qt::ControlModifier, X11A, "\x01", 0,
+            4096, "A", "Ctrl+A");
+        // Shift makes the key type "@"; the key is still the one named "2".
+        row("the default, recorded again", Qt::Key_At, Qt::ControlModifier | Qt::ShiftModifier | Qt::MetaModifier,
+            X11Two, "@", 19, 4864, "2", "Ctrl+Shift+Super+2");
+        row("Shift counts with Ctrl", Qt::Key_Less, Qt::ControlModifier | Qt::ShiftModifier, X11Comma, "<", 0x2B,
+            4608, ",", "Ctrl+Shift+,");
+        row("a shifted letter", Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier, X11A, "A", 0, 4608, "A",
+            "Ctrl+Shift+A");
+        row("a key without characters", Qt::Key_F5, Qt::AltModifier, X11F5, "", 96, 2048, "Key 96", "Alt+F5");
+        row("keypad and group flags are dropped", Qt::Key_R,
+            Qt::MetaModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier, X11R, "r", 15, 256, "R", "Super+R");
     }
 
     void acceptedKeysBecomeTheShortcut() {

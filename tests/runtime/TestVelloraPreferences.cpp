@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(preferences.hideMenuBarIcon(), false);
         QCOMPARE(preferences.hideDockIcon(), true);
         QCOMPARE(preferences.shortcut(), CapturedShortcut::defaultShortcut());
-        QCOMPARE(preferences.shortcutTitle(), "⌃⇧⌘2");
+        QCOMPARE(preferences.shortcutTitle(), "Ctrl+Shift+Super+2");
         QCOMPARE(preferences.keySaved(), false);
         QCOMPARE(preferences.keyError(), "");
         QCOMPARE(preferences.shortcutError(), "");
@@ -100,13 +100,13 @@ private slots:
         QTest::newRow("shortcut from its JSON data")
             << QByteArray(
                    "shortcut=\"@ByteArray({\\\"keyCode\\\":49,\\\"modifiers\\\":2304,\\\"label\\\":\\\"Space\\\"})\"\n")
-            << QByteArray("shortcutTitle") << QVariant("⌥⌘Space");
+            << QByteArray("shortcutTitle") << QVariant("Alt+Super+Space");
         QTest::newRow("shortcut without label falls back")
             << QByteArray("shortcut=\"@ByteArray({\\\"keyCode\\\":49,\\\"modifiers\\\":2304})\"\n")
-            << QByteArray("shortcutTitle") << QVariant("⌃⇧⌘2");
+            << QByteArray("shortcutTitle") << QVariant("Ctrl+Shift+Super+2");
         QTest::newRow("shortcut stored as text falls back")
             << QByteArray("shortcut=\"{\\\"keyCode\\\":49,\\\"modifiers\\\":2304,\\\"label\\\":\\\"Space\\\"}\"\n")
-            << QByteArray("shortcutTitle") << QVariant("⌃⇧⌘2");
+            << QByteArray("shortcutTitle") << QVariant("Ctrl+Shift+Super+2");
     }
 
     void storedValuesAndTheirFallbacks() {

@@ -142,6 +142,8 @@ signals:
 private:
     void runSession();
     void setToolTip(const QString &text);
+    // The status menu's "快捷键：…" line, for the shortcut in force.
+    void updateShortcutLine();
     void updateStatusIcon();
     void onHotKeyPressed(GlobalHotKeys::HotKeyId id);
     void onCaptured(const Result<std::optional<QImage>> &outcome);

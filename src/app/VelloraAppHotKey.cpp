@@ -15,11 +15,11 @@ void VelloraApp::installHotKey()
     // Setting the same shortcut again changes nothing, not even the menu.
     if (m_activeShortcut && *m_activeShortcut == shortcut)
         return;
-    m_shortcutAction->setText(
-        velloraLocalizedFormatIn(language(), QStringLiteral("快捷键：%@"), m_preferences->shortcutTitle()));
     GlobalHotKeys *hotKeys = m_services.hotKeys;
-    if (!hotKeys || m_hotKeySuspended)
+    if (!hotKeys || m_hotKeySuspended) {
+        updateShortcutLine();
         return;
+    }
     if (!m_hotKeyHandlerInstalled) {
         connect(hotKeys, &GlobalHotKeys::hotKeyPressed, this, &VelloraApp::onHotKeyPressed, Qt::QueuedConnection);
         m_hotKeyHandlerInstalled = true;
@@ -35,6 +35,7 @@ void VelloraApp::installHotKey()
         m_hotKey = registered.value();
         m_activeShortcut = shortcut;
         m_preferences->setShortcutError(QString());
+        updateShortcutLine();
         return;
     }
 
@@ -47,10 +48,21 @@ void VelloraApp::installHotKey()
         if (again.ok())
             m_hotKey = again.value();
         m_preferences->setShortcut(*m_activeShortcut);
+        // The menu names the combination that works, not the one refused.
+        updateShortcutLine();
         return;
     }
     // Nothing was ever registered: the menu remains the way to start a capture.
+    updateShortcutLine();
     setToolTip(QStringLiteral("Vellora 快捷键注册失败，可从菜单启动"));
+}
+
+void VelloraApp::updateShortcutLine()
+{
+    // The registered shortcut where there is one: while the recorder holds the
+    // hot key aside, or after a refusal, that is the combination in force.
+    const QString title = m_activeShortcut ? m_activeShortcut->displayTitle() : m_preferences->shortcutTitle();
+    m_shortcutAction->setText(velloraLocalizedFormatIn(language(), QStringLiteral("快捷键：%@"), title));
 }
 
 void VelloraApp::releaseHotKey()

@@ -177,8 +177,7 @@ void VelloraApp::localizeMenus()
     showStatus(m_currentStatus);
     m_captureAction->setText(translated(QStringLiteral("选区识字并复制")));
     m_polishAction->setText(translated(QStringLiteral("选区识字并 AI 润色")));
-    m_shortcutAction->setText(
-        velloraLocalizedFormatIn(language(), QStringLiteral("快捷键：%@"), m_preferences->shortcutTitle()));
+    updateShortcutLine();
     const QList<std::pair<QString, QString>> titles{
         {QStringLiteral("openSettings"), QStringLiteral("设置…")},
         {QStringLiteral("checkUpdates"), QStringLiteral("检查更新…")},

@@ -19,7 +19,7 @@
 namespace {
 
 const CapturedShortcut Default = CapturedShortcut::defaultShortcut();
-// ⌥⌘R and ⌃⌥T, in the stored vocabulary.
+// Alt+Super+R and Ctrl+Alt+T, in the stored vocabulary.
 const CapturedShortcut OptionCommandR{15, CapturedShortcut::Option | CapturedShortcut::Command, QStringLiteral("R")};
 const CapturedShortcut ControlOptionT{17, CapturedShortcut::Control | CapturedShortcut::Option, QStringLiteral("T")};
 
@@ -57,7 +57,7 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         m_defaults = std::make_unique<UserDefaults>(
-            m_dir.filePath(QStringLiteral("%1.conf").arg(QTest::currentTestFunction())));
+            m_dir.filePath(QStringLiteral("%1 %2.conf").arg(QTest::currentTestFunction(), QTest::currentDataTag())));
         m_defaults->setString(QStringLiteral("language"), QStringLiteral("zh-Hans"));
         m_hotKeys = std::make_unique<X11GlobalHotKeys>();
         const QString selector = QDir(TestSupport::binaryDir()).filePath(QStringLiteral("bin/vellora-screencapture"));
@@ -105,23 +105,45 @@ private slots:
         QVERIFY(pressStartsCapture(QStringLiteral("ctrl+shift+super+2")));
     }
 
+    // A refused combination, set directly or recorded while the hot key stepped
+    // aside for the recorder: the previous one keeps working, is written back,
+    // and is what the status menu names.
+    void takenCombinationKeepsThePreviousOne_data()
+    {
+        QTest::addColumn<bool>("recorded");
+        QTest::newRow("set directly") << false;
+        QTest::newRow("recorded") << true;
+    }
+
     void takenCombinationKeepsThePreviousOne()
     {
+        QFETCH(bool, recorded);
         XKeyGrabber other;
         QVERIFY(other.connected());
         QVERIFY(other.grab(OptionCommandR.keyCode, OptionCommandR.modifiers));
         m_app->installHotKey();
+        const QString defaultLine = QStringLiteral("快捷键：") + Default.displayTitle();
+        QCOMPARE(m_app->shortcutAction()->text(), defaultLine);
 
+        if (recorded)
+            m_app->suspendHotKey();
         m_app->preferences().setShortcut(OptionCommandR);
+        if (recorded) {
+            // Meanwhile the combination in force is still the default.
+            QCOMPARE(m_app->shortcutAction()->text(), defaultLine);
+            m_app->resumeHotKey();
+        }
         QCOMPARE(m_app->preferences().shortcutError(), QStringLiteral("快捷键已被占用，请重新录制。"));
         QCOMPARE(m_app->preferences().shortcut(), Default);
         QCOMPARE(m_app->activeShortcut(), std::optional<CapturedShortcut>(Default));
+        QCOMPARE(m_app->shortcutAction()->text(), defaultLine);
         QVERIFY(pressStartsCapture(QStringLiteral("ctrl+shift+super+2")));
 
-        // A free one is taken and clears the message.
+        // A free one is taken, clears the message and shows in the menu.
         m_app->preferences().setShortcut(ControlOptionT);
         QCOMPARE(m_app->preferences().shortcutError(), QString());
         QCOMPARE(m_app->activeShortcut(), std::optional<CapturedShortcut>(ControlOptionT));
+        QCOMPARE(m_app->shortcutAction()->text(), QStringLiteral("快捷键：") + ControlOptionT.displayTitle());
         QVERIFY(pressStartsCapture(QStringLiteral("ctrl+alt+t")));
         QVERIFY(!pressStartsCapture(QStringLiteral("ctrl+shift+super+2")));
         other.ungrab(OptionCommandR.keyCode, OptionCommandR.modifiers);
@@ -134,6 +156,8 @@ private slots:
         m_app->installHotKey();
         QCOMPARE(m_app->activeShortcut(), std::nullopt);
         QCOMPARE(m_app->preferences().shortcutError(), QStringLiteral("快捷键已被占用，请重新录制。"));
+        // Nothing works yet: the menu names the preference, which the settings offer to record again.
+        QCOMPARE(m_app->shortcutAction()->text(), QStringLiteral("快捷键：Ctrl+Shift+Super+2"));
         QCOMPARE(m_app->toolTip(), QStringLiteral("Vellora 快捷键注册失败，可从菜单启动"));
         // The next status update replaces the tooltip.
         m_app->showStatus(QStringLiteral("就绪"));

@@ -73,6 +73,8 @@ public:
     void installApplicationMenu();
     // Translates every menu title into the current interface language.
     void localizeMenus();
+    // A change of the interface language: Qt's own texts, then the menus.
+    void applyLanguage();
     // Shows or hides the tray icon (and the settings window's task-bar entry).
     void applyVisibility();
 

@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -40,6 +41,7 @@ void VelloraApp::applicationDidFinishLaunching()
     const LaunchOptions options = LaunchOptions::parse(m_services.arguments);
 
     // The updater's languages come first once the updater exists.
+    VelloraLocalization::installQtTranslations(language(), QLocale::system().uiLanguages());
     installStatusMenu();
     installApplicationMenu();
 
@@ -54,7 +56,7 @@ void VelloraApp::applicationDidFinishLaunching()
     QPointer<VelloraApp> self(this);
     m_preferences->setOnLanguageChange([self] {
         if (self)
-            self->localizeMenus();
+            self->applyLanguage();
     });
 
     m_colorScheme = std::make_unique<AppColorScheme>();
@@ -202,9 +204,17 @@ void VelloraApp::localizeMenus()
                 windows->actions().constFirst()->setText(translated(QStringLiteral("关闭窗口")));
         }
         retitle(m_applicationMenu);
+        NativeEditingMenu::localize(NativeEditingMenu::editingMenu(m_mainMenu.get()),
+                                    NativeEditingMenu::builtInTranslation(language()));
     }
     if (m_settingsWindow && m_settingsWindow->window())
         m_settingsWindow->window()->setWindowTitle(translated(QStringLiteral("Vellora 设置")));
+}
+
+void VelloraApp::applyLanguage()
+{
+    VelloraLocalization::installQtTranslations(language(), QLocale::system().uiLanguages());
+    localizeMenus();
 }
 
 void VelloraApp::applyVisibility()

@@ -39,6 +39,11 @@ const Title Titles[] = {
     {u"全选", u"Select All", u"全選"}, {u"窗口", u"Window", u"視窗"}, {u"关闭窗口", u"Close Window", u"關閉視窗"},
 };
 
+const QString MenuName = QStringLiteral("NativeEditingMenu");
+const QString MenuTitle = QStringLiteral("编辑");
+// Each item keeps its title key, so the menu can be titled again in another language.
+constexpr char TitleKeyProperty[] = "nativeMenuTitleKey";
+
 bool hasSlot(const QObject *target, const QString &command) {
     const QByteArray signature = command.toLatin1() + "()";
     return target->metaObject()->indexOfMethod(signature.constData()) >= 0;
@@ -120,14 +125,12 @@ bool NativeEditingMenu::perform(const QString &command, QWidget *target) {
 QMenu *NativeEditingMenu::install(QMenuBar *menuBar, const NativeMenuTranslate &translate) {
     if (!menuBar)
         return nullptr;
-    const auto text = [&translate](const QString &key) {
-        return translate ? translate(key) : key;
-    };
-    auto *menu = new QMenu(text(QStringLiteral("编辑")), menuBar);
-    menu->setObjectName(QStringLiteral("NativeEditingMenu"));
+    auto *menu = new QMenu(menuBar);
+    menu->setObjectName(MenuName);
     menuBar->addMenu(menu);
     for (const Command &command : Commands) {
-        QAction *action = menu->addAction(text(QString::fromUtf16(command.title)));
+        QAction *action = menu->addAction(QString());
+        action->setProperty(TitleKeyProperty, QString::fromUtf16(command.title));
         const QString name = QString::fromLatin1(command.name);
         action->setObjectName(QStringLiteral("NativeEditingMenu.") + name);
         action->setShortcut(QKeySequence(command.shortcut));
@@ -147,7 +150,26 @@ QMenu *NativeEditingMenu::install(QMenuBar *menuBar, const NativeMenuTranslate &
         for (QAction *action : menu->actions())
             action->setEnabled(true);
     });
+    localize(menu, translate);
     return menu;
+}
+
+QMenu *NativeEditingMenu::editingMenu(const QMenuBar *menuBar) {
+    return menuBar ? menuBar->findChild<QMenu *>(MenuName, Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+void NativeEditingMenu::localize(QMenu *menu, const NativeMenuTranslate &translate) {
+    if (!menu)
+        return;
+    const auto text = [&translate](const QString &key) {
+        return translate ? translate(key) : key;
+    };
+    menu->setTitle(text(MenuTitle));
+    for (QAction *action : menu->actions()) {
+        const QString key = action->property(TitleKeyProperty).toString();
+        if (!key.isEmpty())
+            action->setText(text(key));
+    }
 }
 
 NativeMenuTranslate NativeEditingMenu::builtInTranslation(const QString &languageSetting) {

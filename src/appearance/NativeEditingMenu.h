@@ -15,6 +15,11 @@ public:
     // Adds the "编辑" menu to menuBar and returns it. Without translate the
     // titles stay as they are.
     static QMenu *install(QMenuBar *menuBar, const NativeMenuTranslate &translate = {});
+    // The Edit menu install added to menuBar, or null.
+    static QMenu *editingMenu(const QMenuBar *menuBar);
+    // Titles the menu and its items again from their Simplified-Chinese keys,
+    // as for a change of the interface language.
+    static void localize(QMenu *menu, const NativeMenuTranslate &translate);
 
     // The editing commands by name ("undo", "redo", "cut", "copy", "paste", "selectAll").
     static bool canPerform(const QString &command, QWidget *target);

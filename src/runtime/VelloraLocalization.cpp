@@ -1,8 +1,11 @@
 #include "VelloraLocalization.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTranslator>
@@ -166,6 +169,34 @@ namespace VelloraLocalization {
 
 QStringList availableLanguages() {
     return {english, traditional, simplified};
+}
+
+QString qtTranslationName(const QString &table) {
+    if (table == simplified)
+        return QStringLiteral("qtbase_zh_CN");
+    if (table == traditional)
+        return QStringLiteral("qtbase_zh_TW");
+    return {};
+}
+
+bool installQtTranslations(const QString &language, const QStringList &preferredLanguages) {
+    // One translator for the process, filled anew for each language.
+    static QPointer<QTranslator> installed;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+    }
+    const QString name = qtTranslationName(resolvedLanguage(language, preferredLanguages));
+    if (name.isEmpty())
+        return true;
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
+    return true;
 }
 
 QString resolvedLanguage(const QString &language, const QStringList &preferredLanguages) {

@@ -67,4 +67,15 @@ QString fillFormat(const QString &format, const QVariantList &values, const QLoc
 // The interface languages that have a table, in the order above.
 QStringList availableLanguages();
 
+// The base name of Qt's own translation for a table this application has
+// ("qtbase_zh_CN" for "zh-Hans", "qtbase_zh_TW" for "zh-Hant"); empty for
+// English, which is Qt's own language.
+QString qtTranslationName(const QString &table);
+
+// Puts Qt's own texts (a text field's context menu, network errors, standard
+// buttons) into the interface language of this preference, replacing the
+// translation installed before; English removes it. False when Qt's file for
+// the language cannot be loaded (Qt then speaks English). GUI thread only.
+bool installQtTranslations(const QString &language, const QStringList &preferredLanguages);
+
 } // namespace VelloraLocalization

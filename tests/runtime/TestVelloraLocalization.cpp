@@ -408,6 +408,8 @@ private slots:
     void formatPicksPluralForm();
     void formatReadsStoredLanguageEachTime();
     void looksUpFromManyThreads();
+    void qtTextsFollowTheLanguage_data();
+    void qtTextsFollowTheLanguage();
 
     void catalogueEntriesAreFinished_data();
     void catalogueEntriesAreFinished();
@@ -598,6 +600,39 @@ void TestVelloraLocalization::looksUpFromManyThreads() {
     }
     for (QFuture<bool> &future : futures)
         QVERIFY(future.result());
+}
+
+// Qt's own texts (here the copy row of a text field's menu and a network error)
+// follow the interface language, and each change replaces the previous one.
+void TestVelloraLocalization::qtTextsFollowTheLanguage_data() {
+    QTest::addColumn<QStringList>("languages");
+    QTest::addColumn<QStringList>("preferred");
+    QTest::addColumn<QString>("copy");
+    QTest::addColumn<QString>("refused");
+    QTest::newRow("Simplified Chinese") << QStringList{"zh-Hans"} << QStringList{"en-US"} << "复制(&C)" << "连接被拒绝";
+    QTest::newRow("Traditional Chinese") << QStringList{"zh-Hant"} << QStringList{"en-US"} << "複製(&C)"
+                                         << "連線被拒";
+    QTest::newRow("English") << QStringList{"en"} << QStringList{"zh-CN"} << "&Copy" << "Connection refused";
+    QTest::newRow("system, a Taiwanese desktop") << QStringList{"system"} << QStringList{"zh-TW", "en"} << "複製(&C)"
+                                                 << "連線被拒";
+    QTest::newRow("system, a French desktop") << QStringList{"system"} << QStringList{"fr-FR"} << "&Copy"
+                                              << "Connection refused";
+    QTest::newRow("Chinese, then English") << QStringList{"zh-Hans", "en"} << QStringList{} << "&Copy"
+                                           << "Connection refused";
+    QTest::newRow("Simplified, then Traditional")
+        << QStringList{"zh-Hans", "zh-Hant"} << QStringList{} << "複製(&C)" << "連線被拒";
+}
+
+void TestVelloraLocalization::qtTextsFollowTheLanguage() {
+    QFETCH(QStringList, languages);
+    QFETCH(QStringList, preferred);
+    QFETCH(QString, copy);
+    QFETCH(QString, refused);
+    for (const QString &language : languages)
+        QVERIFY(VelloraLocalization::installQtTranslations(language, preferred));
+    QCOMPARE(QCoreApplication::translate("QLineEdit", "&Copy"), copy);
+    QCOMPARE(QCoreApplication::translate("QAbstractSocket", "Connection refused"), refused);
+    VelloraLocalization::installQtTranslations(QStringLiteral("en"), {});
 }
 
 void TestVelloraLocalization::catalogueEntriesAreFinished_data() {

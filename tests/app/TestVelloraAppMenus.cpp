@@ -1,0 +1,98 @@
+// The application's menus and Qt's own texts across a change of the interface
+// language.
+#include "LibsecretSecretStore.h"
+#include "TesseractTextEngine.h"
+#include "UserDefaults.h"
+#include "VelloraApp.h"
+#include "VelloraPreferences.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QNetworkAccessManager>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// The menu bar as one line: each menu's title, then its items' titles.
+QString menuBarText(const QMenuBar *menuBar) {
+    QStringList menus;
+    for (const QAction *top : menuBar->actions()) {
+        QStringList items;
+        for (const QAction *item : top->menu()->actions())
+            items << item->text();
+        menus << top->text() + QStringLiteral(": ") + items.join(QStringLiteral(" | "));
+    }
+    return menus.join(QStringLiteral(" / "));
+}
+
+// The "Copy" row of a text field's own context menu, without its shortcut.
+QString contextMenuCopy() {
+    QLineEdit field;
+    const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+    // Qt writes the shortcut after a tab; Copy's is the standard one.
+    const QString copyKeys = u'\t' + QKeySequence(QKeySequence::Copy).toString(QKeySequence::NativeText);
+    for (const QAction *action : menu->actions()) {
+        if (action->text().endsWith(copyKeys))
+            return action->text().section(u'\t', 0, 0);
+    }
+    return {};
+}
+
+const QString English = QStringLiteral("Vellora: Settings… | Quit Vellora / Edit: Undo | Redo | Cut | Copy | Paste | "
+                                       "Select All / Window: Close Window");
+const QString Simplified =
+    QStringLiteral("Vellora: 设置… | 退出 Vellora / 编辑: 撤销 | 重做 | 剪切 | 复制 | 粘贴 | 全选 / 窗口: 关闭窗口");
+const QString Traditional =
+    QStringLiteral("Vellora: 設定… | 結束 Vellora / 編輯: 還原 | 重做 | 剪下 | 複製 | 貼上 | 全選 / 視窗: 關閉視窗");
+
+} // namespace
+
+class TestVelloraAppMenus final : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    TesseractTextEngine m_engine;
+    LibsecretSecretStore m_store;
+    QNetworkAccessManager m_network;
+
+private slots:
+    // Every title of the menu bar, and Qt's own texts, follow a language picked
+    // after launch, from any language to any other.
+    void aLanguageChangeRetitlesEveryMenu_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("menuBar");
+        QTest::addColumn<QString>("copy");
+        QTest::newRow("English to Simplified Chinese") << "en" << "zh-Hans" << Simplified << "复制(&C)";
+        QTest::newRow("English to Traditional Chinese") << "en" << "zh-Hant" << Traditional << "複製(&C)";
+        QTest::newRow("Simplified Chinese to English") << "zh-Hans" << "en" << English << "&Copy";
+        QTest::newRow("Traditional to Simplified Chinese") << "zh-Hant" << "zh-Hans" << Simplified << "复制(&C)";
+    }
+
+    void aLanguageChangeRetitlesEveryMenu() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, menuBar);
+        QFETCH(QString, copy);
+        UserDefaults defaults(m_dir.filePath(QStringLiteral("%1.conf").arg(QTest::currentDataTag())));
+        defaults.setString(QStringLiteral("language"), from);
+        VelloraApp app(VelloraApp::Services{m_engine, m_store, defaults, m_network, nullptr, QString(), {}});
+        app.applyLanguage();
+        app.installStatusMenu();
+        app.installApplicationMenu();
+        app.preferences().setOnLanguageChange([&app] { app.applyLanguage(); });
+
+        app.preferences().setLanguage(to);
+        QCOMPARE(menuBarText(app.mainMenu()), menuBar);
+        QCOMPARE(contextMenuCopy(), copy);
+    }
+
+};
+
+QTEST_MAIN(TestVelloraAppMenus)
+#include "TestVelloraAppMenus.moc"

@@ -119,6 +119,10 @@ NativeMenuContentView *NativeMenu::buildContent(QMenu *menu, QAction *selected, 
         if (self)
             self->close();
     };
+    // The popup holds the keyboard while it is open, so the shortcuts its rows
+    // show ("Ctrl+Q", "Ctrl+,") would reach no window of the menu's own: they
+    // are matched here, in the whole menu whatever level is on screen.
+    callbacks.shortcut = [self](QKeyCombination keys) { return self && self->chooseShortcut(keys); };
     return new NativeMenuContentView(menu, selected, hasParent, std::move(callbacks));
 }
 
@@ -172,6 +176,30 @@ void NativeMenu::choose(QAction *item) {
         if (menu && action && !menu->actions().contains(action))
             emit menu->triggered(action);
     }
+}
+
+QAction *NativeMenu::itemForShortcut(const QMenu *menu, QKeyCombination keys) {
+    if (!menu)
+        return nullptr;
+    // The keypad's digits and signs are the same keys as far as a shortcut goes.
+    const QKeySequence pressed(QKeyCombination(keys.keyboardModifiers() & ~Qt::KeypadModifier, keys.key()));
+    for (QAction *action : menu->actions()) {
+        if (!action->isVisible() || !action->isEnabled())
+            continue;
+        if (QAction *found = itemForShortcut(action->menu(), keys))
+            return found;
+        if (action->shortcuts().contains(pressed))
+            return action;
+    }
+    return nullptr;
+}
+
+bool NativeMenu::chooseShortcut(QKeyCombination keys) {
+    QAction *item = m_menuStack.isEmpty() ? nullptr : itemForShortcut(m_menuStack.first(), keys);
+    if (!item)
+        return false;
+    choose(item);
+    return true;
 }
 
 void NativeMenu::back() {

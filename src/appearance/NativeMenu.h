@@ -38,6 +38,10 @@ public:
     // The root menu first, then each submenu entered; empty while closed.
     QList<QMenu *> menuStack() const;
 
+    // The enabled, visible item of menu or of its submenus whose shortcut is
+    // keys; null when none is.
+    static QAction *itemForShortcut(const QMenu *menu, QKeyCombination keys);
+
     // Where a popup of this size goes for an anchor: centred under it, above
     // it when there is no room below, kept inside the available area.
     static QPoint popupPosition(QSize popupSize, const QRect &anchor, const QRect &available);
@@ -50,6 +54,7 @@ private:
     explicit NativeMenu(QObject *parent);
 
     void choose(QAction *item);
+    bool chooseShortcut(QKeyCombination keys);
     void back();
     void replace(QMenu *menu, bool append);
     void install(NativeMenuContentView *view);

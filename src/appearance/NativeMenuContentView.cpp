@@ -129,6 +129,8 @@ void NativeMenuContentView::keyPressEvent(QKeyEvent *event) {
             click(m_focused);
         return;
     default:
+        if (m_callbacks.shortcut && m_callbacks.shortcut(event->keyCombination()))
+            return;
         QWidget::keyPressEvent(event);
     }
 }

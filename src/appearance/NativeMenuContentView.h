@@ -25,6 +25,8 @@ public:
         std::function<void(QAction *)> choose;
         // Escape.
         std::function<void()> dismiss;
+        // Any other key: true when it was the shortcut of an item, which was chosen.
+        std::function<bool(QKeyCombination)> shortcut;
     };
 
     // selected (may be null) is focused and drawn with the check mark.

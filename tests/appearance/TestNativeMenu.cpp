@@ -169,6 +169,56 @@ private slots:
         QCOMPARE(dismissals, 0);
     }
 
+    // The popup holds the keyboard: the shortcuts its rows show act from it, at
+    // any level, and only for items that can act.
+    void shortcutsPressedIntoThePopup_data() {
+        QTest::addColumn<QKeyCombination>("keys");
+        QTest::addColumn<bool>("inSubmenu");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("Ctrl+Q") << QKeyCombination(Qt::CTRL | Qt::Key_Q) << false << "退出 Vellora";
+        QTest::newRow("Ctrl+,") << QKeyCombination(Qt::CTRL | Qt::Key_Comma) << false << "设置…";
+        QTest::newRow("Ctrl+Q from a submenu") << QKeyCombination(Qt::CTRL | Qt::Key_Q) << true << "退出 Vellora";
+        QTest::newRow("an item of a submenu") << QKeyCombination(Qt::CTRL | Qt::SHIFT | Qt::Key_N) << false << "子项一";
+        QTest::newRow("Q without Ctrl") << QKeyCombination(Qt::Key_Q) << false << "";
+        QTest::newRow("a disabled item's shortcut") << QKeyCombination(Qt::CTRL | Qt::Key_D) << false << "";
+        QTest::newRow("a hidden item's shortcut") << QKeyCombination(Qt::CTRL | Qt::Key_H) << false << "";
+        QTest::newRow("nobody's shortcut") << QKeyCombination(Qt::CTRL | Qt::Key_W) << false << "";
+    }
+
+    void shortcutsPressedIntoThePopup() {
+        QFETCH(QKeyCombination, keys);
+        QFETCH(bool, inSubmenu);
+        QFETCH(QString, chosen);
+        MenuFixture menu;
+        menu.root.addSeparator();
+        QAction *settings = menu.root.addAction(QStringLiteral("设置…"));
+        settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+        QAction *quit = menu.root.addAction(QStringLiteral("退出 Vellora"));
+        quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+        menu.first->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+        menu.disabled->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+        menu.hidden->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+        QStringList triggered;
+        for (QAction *action : menu.root.actions() + menu.more.actions())
+            connect(action, &QAction::triggered, this, [&triggered, action] { triggered << action->text(); });
+        int dismissals = 0;
+        NativeMenu::shared().show(&menu.root, QRect(100, 100, 24, 24), nullptr, [&dismissals] { ++dismissals; });
+        if (inSubmenu) {
+            QTest::mouseClick(content()->rows().at(3), Qt::LeftButton);
+            QCOMPARE(NativeMenu::shared().menuStack().size(), 2);
+        }
+
+        QTest::keyClick(content(), keys.key(), keys.keyboardModifiers());
+        if (chosen.isEmpty()) {
+            QCOMPARE(triggered, QStringList());
+            QVERIFY(NativeMenu::shared().isShowing(&menu.root));
+        } else {
+            QCOMPARE(triggered, QStringList{chosen});
+            QVERIFY(!NativeMenu::shared().popupWindow());
+            QCOMPARE(dismissals, 0);
+        }
+    }
+
     void theActionRunsAfterThePopupClosed() {
         MenuFixture menu;
         bool wasOpen = true;

@@ -219,6 +219,10 @@
         <translation>The settings file is larger than 5 MB.</translation>
     </message>
     <message>
+        <source>配置文件的格式不正确。</source>
+        <translation>The settings file isn't in the correct format.</translation>
+    </message>
+    <message>
         <source>仅保存在本机</source>
         <translation>Saved on this computer only</translation>
     </message>

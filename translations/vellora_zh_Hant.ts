@@ -218,6 +218,10 @@
         <translation>設定檔超過 5 MB。</translation>
     </message>
     <message>
+        <source>配置文件的格式不正确。</source>
+        <translation>設定檔的格式不正確。</translation>
+    </message>
+    <message>
         <source>仅保存在本机</source>
         <translation>僅儲存在本機</translation>
     </message>

@@ -16,6 +16,7 @@
 
 class AppColorScheme;
 class NativeAppAppearance;
+class VelloraCloudSettings;
 class VelloraSettingsWindow;
 class QAction;
 class QMenu;
@@ -65,7 +66,7 @@ public:
     void applicationDidFinishLaunching();
     // Another start of the application while this one runs: the settings come forward.
     void applicationShouldHandleReopen();
-    // The termination sequence: the hot key is released.
+    // The termination sequence: a pending cloud save is written, the hot key is released.
     void applicationWillTerminate();
 
     // The tray icon and its menu; the application menu.
@@ -129,6 +130,8 @@ public:
 
     VelloraPreferences &preferences() const { return *m_preferences; }
     NativeAppAppearance &appearance() const { return *m_appearance; }
+    // The cloud settings controller, created on first use and then kept.
+    VelloraCloudSettings &cloud();
     // The settings window's controller; exists once launching has finished.
     VelloraSettingsWindow *settingsWindow() const { return m_settingsWindow.get(); }
     VelloraToast &toast() const { return *m_toast; }
@@ -164,6 +167,7 @@ private:
     std::unique_ptr<VelloraToast> m_toast;
     std::unique_ptr<ScreenRegionCapture> m_regionCapture;
 
+    std::unique_ptr<VelloraCloudSettings> m_cloud;
     std::unique_ptr<AppColorScheme> m_colorScheme;
     std::unique_ptr<VelloraSettingsWindow> m_settingsWindow;
     QSystemTrayIcon *m_statusItem = nullptr;

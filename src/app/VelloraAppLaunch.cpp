@@ -13,6 +13,7 @@
 #include "TextRecognizer.h"
 #include "UserDefaults.h"
 #include "VelloraLocalization.h"
+#include "VelloraCloudSettings.h"
 #include "VelloraIcon.h"
 #include "VelloraPreferences.h"
 #include "VelloraSettingsWindow.h"
@@ -54,10 +55,15 @@ void VelloraApp::applicationDidFinishLaunching()
     m_appearance->applyApplicationIcon();
 
     QPointer<VelloraApp> self(this);
+    m_preferences->setOnConfigurationChange([self] {
+        if (self)
+            self->cloud().save();
+    });
     m_preferences->setOnLanguageChange([self] {
         if (self)
             self->applyLanguage();
     });
+    cloud().startIfEnabled();
 
     m_colorScheme = std::make_unique<AppColorScheme>();
     m_preferences->setColorSchemeApplier([self](VelloraPreferences::ColorScheme scheme) {
@@ -113,7 +119,17 @@ void VelloraApp::applicationShouldHandleReopen()
 
 void VelloraApp::applicationWillTerminate()
 {
+    // A change made in the last moments is written before the process ends.
+    cloud().flushPendingSave();
+    cloud().waitForFileWork();
     releaseHotKey();
+}
+
+VelloraCloudSettings &VelloraApp::cloud()
+{
+    if (!m_cloud)
+        m_cloud = std::make_unique<VelloraCloudSettings>(*m_preferences, *m_appearance, m_services.defaults);
+    return *m_cloud;
 }
 
 void VelloraApp::installStatusMenu()

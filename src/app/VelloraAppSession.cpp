@@ -10,6 +10,7 @@
 #include "TextPolisher.h"
 #include "TextRecognizer.h"
 #include "UserDefaults.h"
+#include "VelloraCloudSettings.h"
 #include "VelloraLocalization.h"
 #include "VelloraPreferences.h"
 #include "VelloraIcon.h"

@@ -29,7 +29,8 @@ constexpr uint32_t AncestorEvents = IN_CREATE | IN_MOVED_TO | IN_DELETE_SELF | I
 // Owns a file descriptor.
 class Descriptor final {
 public:
-    explicit Descriptor(int descriptor = -1) : m_descriptor(descriptor) {}
+    explicit Descriptor(int descriptor = -1)
+        : m_descriptor(descriptor) {}
     Descriptor(const Descriptor &) = delete;
     Descriptor &operator=(const Descriptor &) = delete;
     ~Descriptor() {
@@ -101,9 +102,7 @@ private:
         return name == m_fileName || SecureConfigurationRepository::isConflictVersionName(name, m_fileName);
     }
 
-    void notify() {
-        QMetaObject::invokeMethod(m_receiver, m_onChange, Qt::QueuedConnection);
-    }
+    void notify() { QMetaObject::invokeMethod(m_receiver, m_onChange, Qt::QueuedConnection); }
 
     // Re-arms after the watched folder or ancestor went or a missing folder
     // appeared; reaching a folder that already holds the file is a change.

@@ -22,17 +22,6 @@ QString directoryOf(const QString &path) {
     return QFileInfo(path).absolutePath();
 }
 
-Result<void> makeDirectory(const QString &directory) {
-    if (QDir().mkpath(directory))
-        return {};
-    // mkpath says no more than that it failed; a stat tells why.
-    struct stat status = {};
-    const int reason = ::stat(QFile::encodeName(directory).constData(), &status) != 0 ? errno
-                       : S_ISDIR(status.st_mode)                                      ? EACCES
-                                                                                      : ENOTDIR;
-    return posixError(reason, directory);
-}
-
 // The lock for `path`'s folder; `unavailable` when the wait ran out.
 Result<FileLock> lockFolderOf(const QString &path, FileLock::Mode mode, std::chrono::milliseconds timeout) {
     Result<std::optional<FileLock>> lock = FileLock::lockDirectory(directoryOf(path), mode, timeout);
@@ -89,7 +78,7 @@ Result<void> writeAtomically(const QString &path, const QByteArray &data) {
 }
 
 Result<void> copyFile(const QString &from, const QString &to) {
-    if (const Result<void> made = makeDirectory(directoryOf(to)); !made)
+    if (const Result<void> made = SecureConfigurationRepository::createDirectory(directoryOf(to)); !made)
         return made;
     QFile source(from);
     if (!source.copy(to))
@@ -108,6 +97,17 @@ Result<void> checkNoConflicts(const QString &path) {
 SecureConfigurationRepository::SecureConfigurationRepository(const QString &path, std::chrono::milliseconds lockTimeout)
     : m_path(standardizedPath(path))
     , m_lockTimeout(lockTimeout) {}
+
+Result<void> SecureConfigurationRepository::createDirectory(const QString &directory) {
+    if (QDir().mkpath(directory))
+        return {};
+    // mkpath says no more than that it failed; a stat tells why.
+    struct stat status = {};
+    const int reason = ::stat(QFile::encodeName(directory).constData(), &status) != 0 ? errno
+                       : S_ISDIR(status.st_mode)                                      ? EACCES
+                                                                                      : ENOTDIR;
+    return posixError(reason, directory);
+}
 
 QString SecureConfigurationRepository::standardizedPath(const QString &path) {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -148,7 +148,7 @@ bool SecureConfigurationRepository::isCurrent(const QByteArray &data) const {
 Result<void> SecureConfigurationRepository::write(const QByteArray &data) {
     if (data.size() > maximumSize)
         return error(SecureConfigurationError::tooLarge);
-    if (const Result<void> made = makeDirectory(directoryOf(m_path)); !made)
+    if (const Result<void> made = SecureConfigurationRepository::createDirectory(directoryOf(m_path)); !made)
         return made;
     {
         // The lock is held from the comparison to the rename: no writer that
@@ -184,7 +184,7 @@ Result<void> SecureConfigurationRepository::write(const QByteArray &data) {
 }
 
 Result<void> SecureConfigurationRepository::replace(const QByteArray &data, const std::optional<QString> &backupPath) {
-    if (const Result<void> made = makeDirectory(directoryOf(m_path)); !made)
+    if (const Result<void> made = SecureConfigurationRepository::createDirectory(directoryOf(m_path)); !made)
         return made;
     {
         const Result<FileLock> lock = lockFolderOf(m_path, FileLock::Mode::Exclusive, m_lockTimeout);

@@ -67,6 +67,9 @@ public:
     // Whether `name` is such a copy of the file named `fileName`.
     static bool isConflictVersionName(const QString &name, const QString &fileName);
 
+    // Creates a folder with its missing parents; the reason (domain "POSIX") when it cannot.
+    static Result<void> createDirectory(const QString &directory);
+
     // `path` absolute and cleaned of "." and ".." components and doubled slashes.
     static QString standardizedPath(const QString &path);
 

@@ -16,7 +16,7 @@ Error posixError(int errorNumber, const QString &path) {
 }
 
 Result<std::optional<FileLock>> FileLock::lockDirectory(const QString &directory, Mode mode,
-                                                         std::chrono::milliseconds timeout) {
+                                                        std::chrono::milliseconds timeout) {
     const QByteArray path = QFile::encodeName(directory);
     const int descriptor = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
@@ -41,7 +41,8 @@ Result<std::optional<FileLock>> FileLock::lockDirectory(const QString &directory
     return std::optional<FileLock>(std::move(lock));
 }
 
-FileLock::FileLock(FileLock &&other) noexcept : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
+FileLock::FileLock(FileLock &&other) noexcept
+    : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
 
 FileLock &FileLock::operator=(FileLock &&other) noexcept {
     if (this != &other) {

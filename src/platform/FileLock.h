@@ -31,7 +31,8 @@ public:
     ~FileLock();
 
 private:
-    explicit FileLock(int descriptor) : m_descriptor(descriptor) {}
+    explicit FileLock(int descriptor)
+        : m_descriptor(descriptor) {}
 
     int m_descriptor = -1;
 };

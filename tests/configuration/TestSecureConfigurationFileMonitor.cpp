@@ -53,25 +53,44 @@ private slots:
         QTest::addColumn<QString>("before"); // "file", "none", "no folder"
         QTest::addColumn<QString>("action");
         QTest::addColumn<int>("calls");
-        QTest::newRow("file rewritten in place") << "file" << "write" << 1;
-        QTest::newRow("file created") << "none" << "write" << 1;
-        QTest::newRow("file deleted") << "file" << "delete" << 1;
-        QTest::newRow("file moved in from elsewhere") << "none" << "move in" << 1;
-        QTest::newRow("file moved out") << "file" << "move out" << 1;
-        QTest::newRow("file renamed in its folder") << "file" << "rename away" << 1;
-        QTest::newRow("another file renamed onto it (atomic replace)") << "file" << "replace by rename" << 1;
-        QTest::newRow("QSaveFile replacing it") << "file" << "save file" << 1;
-        QTest::newRow("another file in the folder changed") << "file" << "write other" << 0;
-        QTest::newRow("another file renamed in the folder") << "file" << "rename other" << 0;
-        QTest::newRow("a download placeholder appears") << "none" << "write placeholder" << 0;
-        QTest::newRow("only the file's mode changed") << "file" << "chmod" << 0;
-        QTest::newRow("a conflict copy appears") << "file" << "write conflict" << 1;
-        QTest::newRow("a conflict copy is resolved") << "conflict" << "delete conflict" << 1;
-        QTest::newRow("the folder appears with the file in it") << "no folder" << "move folder in" << 1;
-        QTest::newRow("the folder appears, then the file") << "no folder" << "make folder, then write" << 1;
-        QTest::newRow("the folder is removed with the file") << "file" << "remove folder" << 1;
-        QTest::newRow("the folder is moved away") << "file" << "move folder out" << 1;
-        QTest::newRow("the folder is moved away and back") << "file" << "move folder out and back" << 2;
+        QTest::newRow("file rewritten in place") << "file"
+                                                 << "write" << 1;
+        QTest::newRow("file created") << "none"
+                                      << "write" << 1;
+        QTest::newRow("file deleted") << "file"
+                                      << "delete" << 1;
+        QTest::newRow("file moved in from elsewhere") << "none"
+                                                      << "move in" << 1;
+        QTest::newRow("file moved out") << "file"
+                                        << "move out" << 1;
+        QTest::newRow("file renamed in its folder") << "file"
+                                                    << "rename away" << 1;
+        QTest::newRow("another file renamed onto it (atomic replace)") << "file"
+                                                                       << "replace by rename" << 1;
+        QTest::newRow("QSaveFile replacing it") << "file"
+                                                << "save file" << 1;
+        QTest::newRow("another file in the folder changed") << "file"
+                                                            << "write other" << 0;
+        QTest::newRow("another file renamed in the folder") << "file"
+                                                            << "rename other" << 0;
+        QTest::newRow("a download placeholder appears") << "none"
+                                                        << "write placeholder" << 0;
+        QTest::newRow("only the file's mode changed") << "file"
+                                                      << "chmod" << 0;
+        QTest::newRow("a conflict copy appears") << "file"
+                                                 << "write conflict" << 1;
+        QTest::newRow("a conflict copy is resolved") << "conflict"
+                                                     << "delete conflict" << 1;
+        QTest::newRow("the folder appears with the file in it") << "no folder"
+                                                                << "move folder in" << 1;
+        QTest::newRow("the folder appears, then the file") << "no folder"
+                                                           << "make folder, then write" << 1;
+        QTest::newRow("the folder is removed with the file") << "file"
+                                                             << "remove folder" << 1;
+        QTest::newRow("the folder is moved away") << "file"
+                                                  << "move folder out" << 1;
+        QTest::newRow("the folder is moved away and back") << "file"
+                                                           << "move folder out and back" << 2;
     }
 
     void changesByOtherPrograms() {

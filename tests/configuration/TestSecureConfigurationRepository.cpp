@@ -65,7 +65,9 @@ QByteArray content(const QString &letter) {
 // file again. Prints "landed <id> <parent>" or "refused <id>" for every round.
 int runWriter(const QString &name, const QString &path, int rounds) {
     SecureConfigurationRepository repository(path, 30s);
-    const auto idOf = [](const QByteArray &bytes) { return bytes.split(' ').value(0); };
+    const auto idOf = [](const QByteArray &bytes) {
+        return bytes.split(' ').value(0);
+    };
     Result<QByteArray> seen = repository.read();
     if (!seen) {
         std::fprintf(stderr, "first read: %s\n", qPrintable(seen.error().description));
@@ -119,7 +121,7 @@ private slots:
     // answer as the outcome), "external X" (another program writes X),
     // "delete" (another program deletes the file).
     void operationSequences_data() {
-        QTest::addColumn<QString>("initial"); // a letter, or "" for no file
+        QTest::addColumn<QString>("initial");   // a letter, or "" for no file
         QTest::addColumn<QStringList>("steps"); // "<step> = <outcome>"
         QTest::addColumn<QString>("final");     // the file's letter, or "" for none
         QTest::addColumn<qint64>("revision");
@@ -129,9 +131,9 @@ private slots:
         QTest::newRow("a new repository does not overwrite an existing file")
             << "A" << QStringList{"write B = externalChange", "read = ok", "write B = ok"} << "B" << qint64(2);
         QTest::newRow("a changed byte is an external change until it is adopted")
-            << "A"
-            << QStringList{"read = ok",         "external C",     "write B = externalChange", "isCurrent C = false",
-                           "isCurrent A = true", "adopt C = ok",  "write B = ok"}
+            << "A" << QStringList{"read = ok",           "external C",         "write B = externalChange",
+                                  "isCurrent C = false", "isCurrent A = true", "adopt C = ok",
+                                  "write B = ok"}
             << "B" << qint64(3);
         QTest::newRow("a file deleted elsewhere is an external change")
             << "A" << QStringList{"read = ok", "delete", "write B = externalChange"} << "" << qint64(1);
@@ -198,16 +200,26 @@ private slots:
     void readChecksInOrder_data() {
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("a plain file") << "file" << "ok";
-        QTest::newRow("no file") << "" << "POSIX 2";
-        QTest::newRow("no folder") << "unfoldered" << "POSIX 2";
-        QTest::newRow("a folder where the file should be") << "folder" << "POSIX 21";
-        QTest::newRow("a conflict copy beside it") << "file conflict" << "conflict";
-        QTest::newRow("a conflict copy but no file") << "conflict" << "conflict";
-        QTest::newRow("too large") << "large" << "tooLarge";
-        QTest::newRow("conflicted and too large: the conflict") << "large conflict" << "conflict";
-        QTest::newRow("another holder keeps the lock") << "file locked" << "unavailable";
-        QTest::newRow("locked and conflicted: the lock") << "file conflict locked" << "unavailable";
+        QTest::newRow("a plain file") << "file"
+                                      << "ok";
+        QTest::newRow("no file") << ""
+                                 << "POSIX 2";
+        QTest::newRow("no folder") << "unfoldered"
+                                   << "POSIX 2";
+        QTest::newRow("a folder where the file should be") << "folder"
+                                                           << "POSIX 21";
+        QTest::newRow("a conflict copy beside it") << "file conflict"
+                                                   << "conflict";
+        QTest::newRow("a conflict copy but no file") << "conflict"
+                                                     << "conflict";
+        QTest::newRow("too large") << "large"
+                                   << "tooLarge";
+        QTest::newRow("conflicted and too large: the conflict") << "large conflict"
+                                                                << "conflict";
+        QTest::newRow("another holder keeps the lock") << "file locked"
+                                                       << "unavailable";
+        QTest::newRow("locked and conflicted: the lock") << "file conflict locked"
+                                                         << "unavailable";
     }
 
     void readChecksInOrder() {
@@ -400,12 +412,18 @@ private slots:
     void fileSystemFailures_data() {
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("write: the folder cannot be made") << "write under a file" << "POSIX 20";
-        QTest::newRow("replace: the folder cannot be made") << "replace under a file" << "POSIX 20";
-        QTest::newRow("write: the file cannot be read") << "write over a folder" << "POSIX 21";
-        QTest::newRow("replace: the backup exists already") << "replace backup exists" << "QFileDevice 14";
-        QTest::newRow("replace: the backup folder cannot be made") << "replace backup under a file" << "POSIX 20";
-        QTest::newRow("replace: a folder is in the way") << "replace over a folder" << "QFileDevice";
+        QTest::newRow("write: the folder cannot be made") << "write under a file"
+                                                          << "POSIX 20";
+        QTest::newRow("replace: the folder cannot be made") << "replace under a file"
+                                                            << "POSIX 20";
+        QTest::newRow("write: the file cannot be read") << "write over a folder"
+                                                        << "POSIX 21";
+        QTest::newRow("replace: the backup exists already") << "replace backup exists"
+                                                            << "QFileDevice 14";
+        QTest::newRow("replace: the backup folder cannot be made") << "replace backup under a file"
+                                                                   << "POSIX 20";
+        QTest::newRow("replace: a folder is in the way") << "replace over a folder"
+                                                         << "QFileDevice";
     }
 
     void fileSystemFailures() {
@@ -467,8 +485,8 @@ private slots:
             writers[i].setProcessChannelMode(QProcess::SeparateChannels);
             writers[i].start(QCoreApplication::applicationFilePath(), {path, QString::number(rounds)});
         }
-        QHash<QByteArray, QByteArray> parentOf;    // landed id -> the id it was written over
-        QHash<QByteArray, QByteArray> childOf;     // id -> the landed write over it
+        QHash<QByteArray, QByteArray> parentOf; // landed id -> the id it was written over
+        QHash<QByteArray, QByteArray> childOf;  // id -> the landed write over it
         int refused = 0;
         for (int i = 0; i < 2; ++i) {
             QVERIFY(writers[i].waitForFinished(240000));
@@ -483,10 +501,9 @@ private slots:
                 } else if (fields.value(0) == "landed" && fields.size() == 3) {
                     ++accounted;
                     parentOf.insert(fields[1], fields[2]);
-                    QVERIFY2(!childOf.contains(fields[2]),
-                             QByteArray("two writes landed over " + fields[2] + ": " + childOf.value(fields[2]) +
-                                        " and " + fields[1])
-                                 .constData());
+                    QVERIFY2(!childOf.contains(fields[2]), QByteArray("two writes landed over " + fields[2] + ": " +
+                                                                      childOf.value(fields[2]) + " and " + fields[1])
+                                                               .constData());
                     childOf.insert(fields[2], fields[1]);
                 }
             }

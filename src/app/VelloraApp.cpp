@@ -123,9 +123,17 @@ int VelloraApp::main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     UserDefaults defaults;
     SingleInstance instance(defaults.fileName() + u'\n' + qEnvironmentVariable("DISPLAY"));
-    if (instance.sendToRunning(QApplication::arguments()))
+    switch (instance.claim(QApplication::arguments())) {
+    case SingleInstance::Role::HandedOver:
         return 0;
-    instance.listen();
+    case SingleInstance::Role::OwnerNotAnswering:
+        // Two instances on one settings file would fight over it and the hot key.
+        std::fputs("Vellora is already running with these settings but does not answer.\n", stderr);
+        return 1;
+    case SingleInstance::Role::Primary:
+    case SingleInstance::Role::Failed:
+        break;
+    }
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &application, &QCoreApplication::quit);
 

@@ -49,6 +49,8 @@ void VelloraApp::applicationDidFinishLaunching()
     // Load the recognition models now, so the first capture does not wait for them.
     TextEngine *engine = &m_services.textEngine;
     QThreadPool::globalInstance()->start([engine] { TextRecognizer::prewarm(*engine); }, QThread::LowPriority);
+    // Screenshots that a killed instance left in the temporary folder.
+    QThreadPool::globalInstance()->start([] { ScreenRegionCapture::removeAbandonedFolders(); }, QThread::LowPriority);
 
     m_services.defaults.registerDefaults(
         {{QStringLiteral("NativeUpdater.vellora.automaticallyChecksForUpdates"), true}});
@@ -119,6 +121,8 @@ void VelloraApp::applicationShouldHandleReopen()
 
 void VelloraApp::applicationWillTerminate()
 {
+    // A selection's overlay holds the screen and the keyboard: it ends with us.
+    m_regionCapture->stop();
     // A change made in the last moments is written before the process ends.
     cloud().flushPendingSave();
     cloud().waitForFileWork();

@@ -1,5 +1,8 @@
 #include "ScreenRegionCapture.h"
 
+#include "ChildProcess.h"
+#include "FileLock.h"
+
 #include <QColorSpace>
 #include <QCoreApplication>
 #include <QDir>
@@ -7,13 +10,17 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QPromise>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QUuid>
 
+#include <unistd.h>
+
 namespace {
 
 const QString Domain = QStringLiteral("Vellora.Capture");
+constexpr int StopTimeoutMs = 2000;
 
 Error unreadableImage()
 {
@@ -28,7 +35,11 @@ QString decodeStandardError(const QByteArray &bytes)
     return decoder.hasError() ? QString() : text;
 }
 
+const QString FolderPrefix = QStringLiteral("vellora-capture-");
+
 // Removes the capture's private folder when the capture ends, whichever way.
+// While it exists the folder is locked, so that a later start of the
+// application can tell it from one that a killed instance left behind.
 class CaptureFolder final {
 public:
     CaptureFolder() = default;
@@ -43,12 +54,23 @@ public:
     // Creates "vellora-capture-<UUID>" in the temporary folder, readable by the owner only.
     Result<void> create()
     {
-        const QString path = QDir(QDir::tempPath())
-                                 .filePath(QStringLiteral("vellora-capture-")
-                                           + QUuid::createUuid().toString(QUuid::WithoutBraces));
-        if (!QDir().mkpath(QDir::tempPath())
-            || !QDir().mkdir(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
+        const QString name = FolderPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces);
+        const QDir temporary(QDir::tempPath());
+        // Made and locked under a hidden name, then renamed: the folder never
+        // shows under its own name unlocked. The lock stays with the renamed folder.
+        const QString making = temporary.filePath(u'.' + name);
+        const QString path = temporary.filePath(name);
+        const auto failed = [&path] {
             return Error{QStringLiteral("QDir"), 1, QStringLiteral("Could not create the folder %1").arg(path)};
+        };
+        if (!QDir().mkpath(QDir::tempPath())
+            || !QDir().mkdir(making, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
+            return failed();
+        m_lock = FileLock::tryLock(QFile::encodeName(making), false);
+        if (!m_lock || !QDir().rename(making, path)) {
+            QDir(making).removeRecursively();
+            return failed();
+        }
         m_path = path;
         return {};
     }
@@ -58,6 +80,7 @@ public:
 
 private:
     QString m_path;
+    std::optional<FileLock> m_lock;
 };
 
 } // namespace
@@ -70,11 +93,38 @@ ScreenRegionCapture::ScreenRegionCapture(const QString &selectorPath, QObject *p
 
 ScreenRegionCapture::~ScreenRegionCapture()
 {
-    // A selection still running when the application ends is left to finish on its own.
-    if (m_process) {
-        m_process->disconnect(this);
-        m_process->setParent(nullptr);
-        m_process.release()->deleteLater();
+    stop();
+}
+
+void ScreenRegionCapture::stop()
+{
+    if (!m_process)
+        return;
+    // Nothing is given: the capture's future is cancelled when its promise
+    // goes with the process's connections, and its folder is removed.
+    m_process->disconnect(this);
+    m_process->terminate();
+    if (!m_process->waitForFinished(StopTimeoutMs)) {
+        m_process->kill();
+        m_process->waitForFinished(StopTimeoutMs);
+    }
+    m_process.reset();
+}
+
+void ScreenRegionCapture::removeAbandonedFolders()
+{
+    static const QRegularExpression folderName(QRegularExpression::anchoredPattern(
+        FolderPrefix + QStringLiteral("[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}")));
+    const QFileInfoList entries =
+        QDir(QDir::tempPath()).entryInfoList({FolderPrefix + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        if (entry.isSymLink() || entry.ownerId() != ::geteuid() || !folderName.match(entry.fileName()).hasMatch())
+            continue;
+        // A capture that runs holds its folder's lock; a folder whose lock is
+        // free was left by an instance that is gone.
+        const std::optional<FileLock> unowned = FileLock::tryLock(QFile::encodeName(entry.absoluteFilePath()), false);
+        if (unowned)
+            QDir(entry.absoluteFilePath()).removeRecursively();
     }
 }
 
@@ -157,6 +207,9 @@ QFuture<ScreenRegionCapture::Outcome> ScreenRegionCapture::capture()
 
     m_process = std::make_unique<QProcess>();
     QProcess *process = m_process.get();
+    // Its overlay covers every screen and holds the keyboard: it must not
+    // outlive the application, even one that is killed.
+    ChildProcess::endWithThisProcess(*process);
     process->setProgram(m_selectorPath);
     process->setArguments({QStringLiteral("-i"), QStringLiteral("-s"), QStringLiteral("-x"), QStringLiteral("-t"),
                            QStringLiteral("png"), folder->regionFile()});

@@ -33,6 +33,16 @@ public:
     // Whether a selection is running.
     bool isRunning() const;
 
+    // Ends a running selection at once, as the application quits: the selector
+    // is told to end and the capture gives nothing. Blocks for at most a few
+    // seconds. The destructor does the same.
+    void stop();
+
+    // Removes this user's capture folders that no running capture holds: those
+    // that an instance left behind when it was killed. Blocks on the file
+    // system; any thread may call it.
+    static void removeAbandonedFolders();
+
     // Starts the interactive selection and finishes the future on this object's
     // thread when it ends. Never blocks. While one runs, a second call fails at
     // once and leaves the first alone.

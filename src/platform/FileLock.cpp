@@ -41,6 +41,23 @@ Result<std::optional<FileLock>> FileLock::lockDirectory(const QString &directory
     return std::optional<FileLock>(std::move(lock));
 }
 
+std::optional<FileLock> FileLock::tryLock(const QByteArray &path, bool create) {
+    int descriptor = -1;
+    do {
+        descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0), 0600);
+    } while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0)
+        return std::nullopt;
+    FileLock lock(descriptor);
+    int locked = -1;
+    do {
+        locked = ::flock(descriptor, LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0)
+        return std::nullopt;
+    return std::optional<FileLock>(std::move(lock));
+}
+
 FileLock::FileLock(FileLock &&other) noexcept
     : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
 

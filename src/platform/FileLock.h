@@ -2,6 +2,7 @@
 
 #include "Result.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <chrono>
@@ -13,10 +14,19 @@
 // it does not bind programs that do not take it (an editor, a sync client),
 // which is why writers also replace files atomically.
 //
-// The lock is released when the object goes. Any thread; one object per thread.
+// The lock is released when the object goes, and by the system when the
+// process ends, however it ends. It belongs to the open file, so two FileLock
+// objects exclude each other even within one process. Any thread; one object
+// per thread.
 class FileLock final {
 public:
     enum class Mode { Shared, Exclusive };
+
+    // Takes the lock alone on the file or folder at path (the system's bytes)
+    // without waiting; std::nullopt when another holder has it or the path
+    // cannot be opened. A missing file is created (owner-only permissions) when
+    // `create` is set. A symbolic link is not followed.
+    static std::optional<FileLock> tryLock(const QByteArray &path, bool create);
 
     // Waits at most `timeout` for the lock. Gives the lock; std::nullopt when the
     // wait ran out (another holder kept it); an Error (domain "POSIX", the errno)

@@ -1,6 +1,7 @@
 #include "VelloraApp.h"
 
 #include "AIBenchmarkMode.h"
+#include "DisplayCheck.h"
 #include "KeyImportMode.h"
 #include "LibsecretSecretStore.h"
 #include "RecognitionModes.h"
@@ -118,7 +119,12 @@ int VelloraApp::main(int argc, char **argv)
         });
     }
 
-    // The tray application: one per user session and settings file.
+    // The tray application: one per user session and settings file. Without a
+    // display Qt would abort with its own lines; one line says why instead.
+    if (const std::optional<QByteArray> problem = DisplayCheck::problem()) {
+        std::fprintf(stderr, "Vellora needs a display: %s.\n", problem->constData());
+        return 1;
+    }
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     UserDefaults defaults;

@@ -6,6 +6,7 @@
 // Exit status 0 when the file was written; 1 when the user cancelled (Esc, a
 // right click or a click without a drag: no file); 1 with "could not create
 // image" on standard error when the screen cannot be read; 2 for a bad command line.
+#include "DisplayCheck.h"
 #include "SelectionOverlay.h"
 
 #include <QApplication>
@@ -63,9 +64,9 @@ int main(int argc, char **argv)
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
-    // Without a display there is no screen to read, and Qt would abort on start.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    // Without a display there is no screen to read, and Qt would abort on start:
+    // the parent would take that for a cancelled selection.
+    if (DisplayCheck::problem()) {
         fail("could not create image");
         return 1;
     }

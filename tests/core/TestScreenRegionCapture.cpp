@@ -3,9 +3,13 @@
 // end in tests/e2e), and its decoding rules on real image files.
 #include "ScreenRegionCapture.h"
 
+#include "TestSupport.h"
+
 #include <QColorSpace>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
@@ -113,6 +117,38 @@ private slots:
             QCOMPARE(outcome.error(), ScreenRegionCapture::permissionError());
         }
         // The private folder is gone whichever way the capture ended.
+        QCOMPARE(captureFolders(), QStringList());
+    }
+
+    // The real selector, where no screen can be read: the permission error,
+    // never a cancelled selection.
+    void unreadableScreenIsThePermissionError_data()
+    {
+        QTest::addColumn<QByteArray>("display");
+        QTest::newRow("no display") << QByteArray();
+        // No server listens on this display's socket.
+        QTest::newRow("a display no server answers") << QByteArray(":987");
+    }
+
+    void unreadableScreenIsThePermissionError()
+    {
+        QFETCH(QByteArray, display);
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X987")));
+        const QByteArray sessionDisplay = qgetenv("DISPLAY");
+        const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+        const auto restore = qScopeGuard([&] {
+            qputenv("DISPLAY", sessionDisplay);
+            qputenv("QT_QPA_PLATFORM", platform);
+        });
+        qunsetenv("QT_QPA_PLATFORM");
+        if (display.isEmpty())
+            qunsetenv("DISPLAY");
+        else
+            qputenv("DISPLAY", display);
+        ScreenRegionCapture capture(QDir(TestSupport::binaryDir()).filePath(QStringLiteral("bin/vellora-screencapture")));
+        const ScreenRegionCapture::Outcome outcome = await(capture.capture());
+        QVERIFY2(!outcome.ok(), "the capture gave an image or nothing");
+        QCOMPARE(outcome.error(), ScreenRegionCapture::permissionError());
         QCOMPARE(captureFolders(), QStringList());
     }
 

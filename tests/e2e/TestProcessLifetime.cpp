@@ -84,6 +84,32 @@ private slots:
         QVERIFY(QDir().mkpath(temporaryFolder()));
     }
 
+    // Without a display the tray app says why in one line, not with Qt's abort.
+    void withoutADisplayTheAppSaysWhyInOneLine_data() {
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("no display set") << QString()
+                                        << QByteArray("Vellora needs a display: no display is set (DISPLAY is empty).\n");
+        // No server listens on this display's socket.
+        QTest::newRow("a display no server answers")
+            << QStringLiteral(":987") << QByteArray("Vellora needs a display: cannot connect to display :987.\n");
+    }
+
+    void withoutADisplayTheAppSaysWhyInOneLine() {
+        QFETCH(QString, display);
+        QFETCH(QByteArray, message);
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X987")));
+        QProcessEnvironment env = environment(QStringLiteral("headless"));
+        env.remove(QStringLiteral("DISPLAY"));
+        if (!display.isEmpty())
+            env.insert(QStringLiteral("DISPLAY"), display);
+        const TestSupport::ProcessResult result = TestSupport::runVellora({}, {}, env, 30000);
+        QVERIFY(result.finished);
+        QCOMPARE(result.standardError, message);
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.standardOutput, QByteArray());
+    }
+
     // However the application ends, its selector (a full-screen overlay that
     // holds the keyboard) ends with it.
     void theSelectorEndsWithTheApplication_data() {

@@ -307,6 +307,14 @@
         <translation>Screen capture is not allowed yet</translation>
     </message>
     <message>
+        <source>此桌面无需屏幕录制授权</source>
+        <translation>This desktop needs no screen capture permission</translation>
+    </message>
+    <message>
+        <source>此桌面会在截图时询问是否允许，没有可打开的权限设置。</source>
+        <translation>This desktop asks when you capture; it has no permission settings to open.</translation>
+    </message>
+    <message>
         <source>Vellora 只截取你框选的区域，在本机识别文字。</source>
         <translation>Vellora captures only the area you select and recognizes the text on this computer.</translation>
     </message>

@@ -306,6 +306,14 @@
         <translation>尚未允許擷取螢幕畫面</translation>
     </message>
     <message>
+        <source>此桌面无需屏幕录制授权</source>
+        <translation>此桌面無需螢幕錄製授權</translation>
+    </message>
+    <message>
+        <source>此桌面会在截图时询问是否允许，没有可打开的权限设置。</source>
+        <translation>此桌面會在截圖時詢問是否允許，沒有可開啟的權限設定。</translation>
+    </message>
+    <message>
         <source>Vellora 只截取你框选的区域，在本机识别文字。</source>
         <translation>Vellora 只擷取你框選的範圍，並在本機辨識文字。</translation>
     </message>

@@ -2,6 +2,7 @@
 
 #include "VelloraLocalization.h"
 
+#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -125,6 +126,65 @@ void SettingsSwitch::paintEvent(QPaintEvent *) {
         painter.drawRoundedRect(track.adjusted(-1.5, -1.5, 1.5, 1.5), track.height() / 2 + 1.5,
                                 track.height() / 2 + 1.5);
     }
+}
+
+// --- SettingsLink ---
+
+namespace {
+
+constexpr int LinkPadding = 2;
+
+} // namespace
+
+SettingsLink::SettingsLink(QWidget *parent)
+    : QAbstractButton(parent) {
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (m_url.isValid() && QDesktopServices::openUrl(m_url))
+            emit opened(m_url);
+    });
+}
+
+void SettingsLink::setUrl(const QUrl &url) {
+    m_url = url;
+    setToolTip(url.toDisplayString());
+}
+
+QSize SettingsLink::sizeHint() const {
+    // Room around the text for the focus ring.
+    return {fontMetrics().horizontalAdvance(text()) + 2 * LinkPadding, fontMetrics().height() + 2 * LinkPadding};
+}
+
+void SettingsLink::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPalette &colors = palette();
+    QFont linkFont = font();
+    linkFont.setUnderline(true);
+    painter.setFont(linkFont);
+    QColor color = colors.color(QPalette::Link);
+    if (isDown())
+        color = color.darker(125);
+    painter.setPen(color);
+    painter.drawText(rect().adjusted(LinkPadding, LinkPadding, -LinkPadding, -LinkPadding),
+                     Qt::AlignLeft | Qt::AlignVCenter, text());
+    if (hasFocus()) {
+        QColor ring = colors.color(QPalette::Highlight);
+        ring.setAlphaF(0.5f);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(ring, 1.5));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), 3, 3);
+    }
+}
+
+void SettingsLink::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 // --- SegmentedControl ---

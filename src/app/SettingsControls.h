@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QStringList>
+#include <QUrl>
 #include <QList>
 #include <QPointer>
 #include <QWidget>
@@ -49,6 +50,33 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+};
+
+// A link in the window's text, drawn in the palette's link colour and
+// underlined. One focus stop with a ring of its own; a click, Space or Return
+// opens the address.
+class SettingsLink final : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    explicit SettingsLink(QWidget *parent = nullptr);
+
+    QUrl url() const { return m_url; }
+    void setUrl(const QUrl &url);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+signals:
+    // The address was handed to the desktop to open.
+    void opened(const QUrl &url);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    QUrl m_url;
 };
 
 // A row of mutually exclusive segments, one always chosen.

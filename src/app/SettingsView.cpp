@@ -45,6 +45,8 @@ QScrollArea *scrolling(QWidget *content) {
     area->setFrameShape(QFrame::NoFrame);
     area->setWidgetResizable(true);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The area is no stop of its own: Tab goes straight to the controls inside.
+    area->setFocusPolicy(Qt::NoFocus);
     area->setWidget(content);
     area->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
@@ -72,6 +74,7 @@ SettingsView::SettingsView(VelloraSettingsWindow &controller, VelloraPreferences
     , m_preferences(preferences)
     , m_appearance(appearance)
     , m_recorder(new ShortcutRecorder(this))
+    , m_permissionRequired(ScreenRegionCapture::permissionSetup().required)
     , m_hasPermission(ScreenRegionCapture::permissionGranted()) {
     setObjectName(QStringLiteral("settingsView"));
     setMinimumSize(600, 520);
@@ -83,7 +86,7 @@ SettingsView::SettingsView(VelloraSettingsWindow &controller, VelloraPreferences
     m_tabs->addTab(scrolling(buildGeneralTab()), QString());
     m_aiSettings = new VelloraAISettingsView(preferences, keyStore, network);
     m_tabs->addTab(scrolling(m_aiSettings), QString());
-    m_tabs->addTab(buildAppearanceTab(), QString());
+    m_tabs->addTab(scrolling(buildAppearanceTab()), QString());
     m_tabs->setCurrentIndex(m_controller.selectedTab());
     for (const auto &[index, key] : {std::pair{0, VELLORA_L10N_KEY("通用")}, std::pair{1, VELLORA_L10N_KEY("AI 润色")},
                                      std::pair{2, VELLORA_L10N_KEY("外观")}}) {
@@ -127,12 +130,16 @@ QWidget *SettingsView::buildGeneralTab() {
     auto *content = new QWidget;
     content->setObjectName(QStringLiteral("generalTab"));
 
-    // Screen capture permission.
+    // Screen capture permission: where the desktop asks for none (X11) the
+    // section says so and offers nothing to press; where it asks, its panel
+    // opens from here if the desktop has one.
+    const ScreenRegionCapture::PermissionSetup setup = ScreenRegionCapture::permissionSetup();
     auto *permission = new SettingsSection;
     m_texts.bindText(permission->titleLabel(), VELLORA_L10N_KEY("屏幕录制权限"));
     m_permissionSymbol = new QLabel;
     m_permissionText = new QLabel;
     m_permissionText->setObjectName(QStringLiteral("permissionStatus"));
+    m_permissionText->setWordWrap(true);
     auto *status = new QWidget;
     auto *statusLayout = new QHBoxLayout(status);
     statusLayout->setContentsMargins(0, 2, 0, 0);
@@ -141,38 +148,39 @@ QWidget *SettingsView::buildGeneralTab() {
     statusLayout->addWidget(m_permissionText, 1);
     auto *localOnly = new SettingsCaption;
     m_texts.bindText(localOnly, VELLORA_L10N_KEY("Vellora 只截取你框选的区域，在本机识别文字。"));
-    permission->addGroup({status, localOnly});
-    auto *openSettings = new QPushButton;
-    openSettings->setObjectName(QStringLiteral("openPermissionSettings"));
-    m_texts.bindText(openSettings, VELLORA_L10N_KEY("打开权限设置"));
-    auto *refresh = new QPushButton;
-    refresh->setObjectName(QStringLiteral("refreshPermission"));
-    m_texts.bindText(refresh, VELLORA_L10N_KEY("刷新状态"));
-    auto *relaunch = new SettingsCaption;
-    m_texts.bindText(relaunch, VELLORA_L10N_KEY("授权后若系统提示，请退出并重新打开 Vellora。"));
-    m_guideLink = new QLabel;
+    m_guideLink = new SettingsLink;
     m_guideLink->setObjectName(QStringLiteral("permissionGuide"));
-    m_guideLink->setTextFormat(Qt::RichText);
-    m_guideLink->setCursor(Qt::PointingHandCursor);
-    m_guideLink->setFocusPolicy(Qt::TabFocus);
-    m_guideLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    m_texts.bind(m_guideLink, VELLORA_L10N_KEY("截图权限指南（简体中文）"), [this](const QString &text) {
-        m_guideLink->setProperty("linkTitle", text);
-        m_guideLink->setAccessibleName(text);
-        updateGuideLink();
-    });
-    connect(m_guideLink, &QLabel::linkActivated, this,
-            [](const QString &link) { QDesktopServices::openUrl(QUrl(link)); });
-    permission->addGroup({buttonRow({openSettings, refresh}), relaunch, m_guideLink});
-    connect(openSettings, &QPushButton::clicked, this, [this] {
-        ScreenRegionCapture::requestPermission();
-        m_hasPermission = ScreenRegionCapture::permissionGranted();
-        updatePermission();
-    });
-    connect(refresh, &QPushButton::clicked, this, [this] {
-        m_hasPermission = ScreenRegionCapture::permissionGranted();
-        updatePermission();
-    });
+    m_guideLink->setUrl(permissionGuideURL());
+    m_texts.bindText(m_guideLink, VELLORA_L10N_KEY("截图权限指南（简体中文）"));
+    if (!m_permissionRequired) {
+        permission->addGroup({status, localOnly, m_guideLink});
+    } else {
+        permission->addGroup({status, localOnly});
+        auto *refresh = new QPushButton;
+        refresh->setObjectName(QStringLiteral("refreshPermission"));
+        m_texts.bindText(refresh, VELLORA_L10N_KEY("刷新状态"));
+        connect(refresh, &QPushButton::clicked, this, [this] {
+            m_hasPermission = ScreenRegionCapture::permissionGranted();
+            updatePermission();
+        });
+        auto *advice = new SettingsCaption;
+        advice->setObjectName(QStringLiteral("permissionAdvice"));
+        if (setup.hasSettings()) {
+            auto *openSettings = new QPushButton;
+            openSettings->setObjectName(QStringLiteral("openPermissionSettings"));
+            m_texts.bindText(openSettings, VELLORA_L10N_KEY("打开权限设置"));
+            connect(openSettings, &QPushButton::clicked, this, [this] {
+                ScreenRegionCapture::requestPermission();
+                m_hasPermission = ScreenRegionCapture::permissionGranted();
+                updatePermission();
+            });
+            m_texts.bindText(advice, VELLORA_L10N_KEY("授权后若系统提示，请退出并重新打开 Vellora。"));
+            permission->addGroup({buttonRow({openSettings, refresh}), advice, m_guideLink});
+        } else {
+            m_texts.bindText(advice, VELLORA_L10N_KEY("此桌面会在截图时询问是否允许，没有可打开的权限设置。"));
+            permission->addGroup({buttonRow({refresh}), advice, m_guideLink});
+        }
+    }
 
     // Where the application shows itself.
     auto *entry = new SettingsSection;
@@ -341,8 +349,9 @@ void SettingsView::retranslate() {
 
 void SettingsView::updatePermission() {
     const QString language = m_preferences.language();
-    m_permissionText->setText(m_hasPermission ? velloraLocalized(QStringLiteral("已允许截取屏幕"), language)
-                                              : velloraLocalized(QStringLiteral("尚未允许截取屏幕"), language));
+    m_permissionText->setText(!m_permissionRequired ? velloraLocalized(QStringLiteral("此桌面无需屏幕录制授权"), language)
+                              : m_hasPermission     ? velloraLocalized(QStringLiteral("已允许截取屏幕"), language)
+                                                    : velloraLocalized(QStringLiteral("尚未允许截取屏幕"), language));
     const QIcon symbol = m_hasPermission
                              ? settingsSymbolIcon(SettingsSymbol::CheckmarkCircleFill, SettingsColors::success(), 16)
                              : settingsSymbolIcon(SettingsSymbol::ExclamationCircle, SettingsColors::warning(), 16);
@@ -376,16 +385,6 @@ void SettingsView::updateAccent() {
     }
     setPalette(own);
     m_applyingAccent = false;
-    updateGuideLink();
-}
-
-void SettingsView::updateGuideLink() {
-    // The link colour is written into the text: rich text takes it from the
-    // application palette otherwise, not from the accent.
-    const QColor link = palette().color(QPalette::Link);
-    m_guideLink->setText(QStringLiteral("<a href=\"%1\" style=\"color: %2\">%3</a>")
-                             .arg(permissionGuideURL().toString(QUrl::FullyEncoded), link.name(),
-                                  m_guideLink->property("linkTitle").toString().toHtmlEscaped()));
 }
 
 void SettingsView::updateSymbols() {

@@ -50,7 +50,6 @@ private:
     void updateShortcut();
     void updateAccent();
     void updateSymbols();
-    void updateGuideLink();
     void onFocusWindowChanged(QWindow *focus);
 
     VelloraSettingsWindow &m_controller;
@@ -58,6 +57,8 @@ private:
     NativeAppAppearance &m_appearance;
     ShortcutRecorder *m_recorder;
     LocalizedTexts m_texts;
+    // Whether this desktop asks the user before an application reads the screen.
+    bool m_permissionRequired = false;
     bool m_hasPermission = false;
     bool m_applyingAccent = false;
 
@@ -66,7 +67,7 @@ private:
     NativeAppearancePicker *m_picker = nullptr;
     QLabel *m_permissionSymbol = nullptr;
     QLabel *m_permissionText = nullptr;
-    QLabel *m_guideLink = nullptr;
+    SettingsLink *m_guideLink = nullptr;
     SettingsSwitch *m_hideMenuBarIcon = nullptr;
     SettingsSwitch *m_hideDockIcon = nullptr;
     QComboBox *m_language = nullptr;

@@ -32,6 +32,8 @@ void ShortcutRecorder::toggle(VelloraPreferences &preferences) {
     }
     m_preferences = &preferences;
     m_recording = true;
+    // A new recording supersedes the last refusal; its message would only confuse now.
+    preferences.setShortcutError(QString());
     setMessage(QStringLiteral("按下含 ⌘、⌃ 或 ⌥ 的快捷键；Esc 取消"));
     QCoreApplication::instance()->installEventFilter(this);
     emit recordingChanged(true);

@@ -161,7 +161,12 @@ void VelloraApp::installStatusMenu()
             &VelloraApp::openSettings);
     // Reaches the updater once it exists; until then there is nothing to check with.
     command("checkUpdates", {})->setEnabled(false);
-    connect(command("openCaptureSettings", {}), &QAction::triggered, this, &VelloraApp::openCaptureSettings);
+    QAction *captureSettings = command("openCaptureSettings", {});
+    connect(captureSettings, &QAction::triggered, this, &VelloraApp::openCaptureSettings);
+    // Only where the desktop asks for the permission and has a panel to give it in:
+    // on X11 no permission is needed, and a row that opens nothing is no command.
+    const ScreenRegionCapture::PermissionSetup permission = ScreenRegionCapture::permissionSetup();
+    captureSettings->setVisible(permission.required && permission.hasSettings());
     connect(command("quit", QKeySequence(Qt::CTRL | Qt::Key_Q)), &QAction::triggered, this, &VelloraApp::quit);
 
     updateStatusIcon();

@@ -5,12 +5,16 @@
 #include "VelloraPreferences.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QLayout>
 #include <QPixmap>
 #include <QMenuBar>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
 
 VelloraSettingsWindow::VelloraSettingsWindow(VelloraPreferences &preferences, NativeAppAppearance &appearance,
                                              SecretStore &keyStore, QNetworkAccessManager &network, int initialTab,
@@ -46,6 +50,8 @@ void VelloraSettingsWindow::show(std::optional<int> tab) {
         setSelectedTab(*tab);
     if (!m_window)
         createWindow();
+    else if (!m_window->isVisible())
+        placeOnScreen(false);
     if (m_window->isMinimized())
         m_window->showNormal();
     else
@@ -67,13 +73,42 @@ void VelloraSettingsWindow::createWindow() {
     if (m_menuBar)
         layout->setMenuBar(m_menuBar);
     layout->addWidget(m_view);
-    window->setFixedSize(Width, Height + (m_menuBar ? m_menuBar->sizeHint().height() : 0));
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), window->size());
-        frame.moveCenter(screen->availableGeometry().center());
-        window->move(frame.topLeft());
-    }
     m_window = window;
+    placeOnScreen(true);
+}
+
+QRect VelloraSettingsWindow::placement(QSize content, QMargins frame, const QRect &available) {
+    const QSize room(available.width() - frame.left() - frame.right(),
+                     available.height() - frame.top() - frame.bottom());
+    const QSize size = content.boundedTo(room).expandedTo(QSize(1, 1));
+    QRect outer(QPoint(), size.grownBy(frame));
+    outer.moveCenter(available.center());
+    // Inside the area, the top-left corner (title bar, menu bar) first.
+    outer.moveLeft(std::max(available.left(), std::min(outer.left(), available.right() + 1 - outer.width())));
+    outer.moveTop(std::max(available.top(), std::min(outer.top(), available.bottom() + 1 - outer.height())));
+    return outer.marginsRemoved(frame);
+}
+
+void VelloraSettingsWindow::placeOnScreen(bool centre) {
+    const QScreen *screen = m_window->isVisible() || !centre ? m_window->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    // Known once a window manager has framed the window; none before its first showing.
+    const QMargins frame = m_window->windowHandle() ? m_window->windowHandle()->frameMargins() : QMargins();
+    const QSize wanted(Width, Height + (m_menuBar ? m_menuBar->sizeHint().height() : 0));
+    if (!centre && available.contains(m_window->frameGeometry()) && m_window->size() == wanted)
+        return;
+    const QRect place = placement(wanted, frame, available);
+    // On a screen smaller than the window the tabs scroll rather than the window spill over.
+    const QSize viewRoom = place.size() - QSize(0, wanted.height() - Height);
+    m_view->setMinimumSize(m_view->minimumSize().boundedTo(viewRoom));
+    m_window->setFixedSize(place.size());
+    m_window->setGeometry(place);
 }
 
 Qt::WindowFlags VelloraSettingsWindow::windowFlags() const {

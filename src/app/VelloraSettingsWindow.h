@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QMargins>
 #include <QObject>
+#include <QRect>
 #include <QPointer>
 #include <QString>
 
@@ -53,6 +55,12 @@ public:
     void setShowsInTaskbar(bool shows);
     bool showsInTaskbar() const { return m_showsInTaskbar; }
 
+    // Where the window goes on a screen: the frame (the window manager's
+    // margins around the content) centred on the available area and inside it.
+    // Where the area is smaller than the window, the window is made as large as
+    // the area allows and its tabs scroll. Returns the content's rectangle.
+    static QRect placement(QSize content, QMargins frame, const QRect &available);
+
     // Writes the window's content as a PNG image. False when there is no
     // window yet or the file cannot be written.
     bool writeScreenshot(const QString &path) const;
@@ -66,6 +74,9 @@ signals:
 
 private:
     void createWindow();
+    // Puts the window on its screen's available area (centred when asked, or
+    // when it no longer fits where it is).
+    void placeOnScreen(bool centre);
     Qt::WindowFlags windowFlags() const;
 
     VelloraPreferences &m_preferences;

@@ -18,6 +18,9 @@ constexpr int HorizontalPadding = 11;
 constexpr int RowSpacing = 10;
 constexpr qreal CornerRadius = 11;
 constexpr int CheckSize = 16;
+constexpr qreal FocusRingInset = 3;
+constexpr qreal FocusRingWidth = 1.5;
+constexpr qreal FocusRingOpacity = 0.4;
 
 QString accessibleSuffix(NativeAppearanceLanguage language) {
     switch (language) {
@@ -196,10 +199,14 @@ void NativeAppearanceCard::paintEvent(QPaintEvent *) {
     painter.drawText(textFrame, Qt::AlignVCenter | Qt::AlignLeft, elided);
 
     if (hasFocus()) {
+        // The keyboard focus is a thin ring inside the edge, apart from it and
+        // lighter than the selected card's outline, so focus never reads as the choice.
         painter.setOpacity(1.0);
         painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(withAlpha(color, 0.9), 2));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), CornerRadius, CornerRadius);
+        painter.setPen(QPen(withAlpha(color, FocusRingOpacity), FocusRingWidth, Qt::DashLine));
+        const qreal inset = FocusRingInset + FocusRingWidth / 2;
+        painter.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), CornerRadius - FocusRingInset,
+                                CornerRadius - FocusRingInset);
     }
 }
 

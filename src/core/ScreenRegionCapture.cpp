@@ -143,12 +143,37 @@ bool ScreenRegionCapture::permissionGranted()
     return !qEnvironmentVariableIsEmpty("DISPLAY");
 }
 
-void ScreenRegionCapture::requestPermission()
+ScreenRegionCapture::PermissionSetup ScreenRegionCapture::permissionSetup()
 {
+    return permissionSetup(QProcessEnvironment::systemEnvironment(),
+                           [](const QString &program) { return QStandardPaths::findExecutable(program); });
+}
+
+ScreenRegionCapture::PermissionSetup
+ScreenRegionCapture::permissionSetup(const QProcessEnvironment &environment,
+                                     const std::function<QString(const QString &)> &findExecutable)
+{
+    PermissionSetup setup;
+    // An X server hands its screen to every client that asks.
+    setup.required = environment.value(QStringLiteral("DISPLAY")).isEmpty();
+    if (!setup.required)
+        return setup;
     // GNOME's privacy panel is the one desktop setting that governs screen sharing.
-    const QString settings = QStandardPaths::findExecutable(QStringLiteral("gnome-control-center"));
-    if (!settings.isEmpty())
-        QProcess::startDetached(settings, {QStringLiteral("privacy")});
+    const QStringList desktops = environment.value(QStringLiteral("XDG_CURRENT_DESKTOP")).split(u':');
+    if (desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive)) {
+        const QString program = findExecutable(QStringLiteral("gnome-control-center"));
+        if (!program.isEmpty()) {
+            setup.settingsProgram = program;
+            setup.settingsArguments = {QStringLiteral("privacy")};
+        }
+    }
+    return setup;
+}
+
+bool ScreenRegionCapture::requestPermission()
+{
+    const PermissionSetup setup = permissionSetup();
+    return setup.hasSettings() && QProcess::startDetached(setup.settingsProgram, setup.settingsArguments);
 }
 
 Error ScreenRegionCapture::permissionError()

@@ -6,11 +6,14 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 class QProcess;
+class QProcessEnvironment;
 
 // Lets the user drag a rectangle on the screen and hands back its pixels. The
 // selection itself is vellora-screencapture, started as a child process that
@@ -48,11 +51,31 @@ public:
     // once and leaves the first alone.
     QFuture<Outcome> capture();
 
+    // How a desktop lets an application read the screen: whether the user must
+    // allow it at all (never on X11), and the settings panel where that is done,
+    // where the desktop has one.
+    struct PermissionSetup {
+        bool required = false;
+        // The panel's program and arguments; an empty program: no panel to open.
+        QString settingsProgram;
+        QStringList settingsArguments;
+
+        bool hasSettings() const { return !settingsProgram.isEmpty(); }
+        friend bool operator==(const PermissionSetup &, const PermissionSetup &) = default;
+    };
+    // The setup of this session.
+    static PermissionSetup permissionSetup();
+    // The setup of a session with this environment; findExecutable gives the
+    // path of a program, or an empty text where it is not installed.
+    static PermissionSetup permissionSetup(const QProcessEnvironment &environment,
+                                           const std::function<QString(const QString &)> &findExecutable);
+
     // Whether this session lets a client read the screen (X11 does; a Wayland
     // session without X11 access does not).
     static bool permissionGranted();
-    // Opens the desktop's privacy settings where one exists; otherwise does nothing.
-    static void requestPermission();
+    // Opens the desktop's panel for the permission; false where there is none,
+    // and then nothing happens.
+    static bool requestPermission();
     // The error that tells the user to grant screen recording (code 1).
     static Error permissionError();
     // Decodes a capture into sRGB premultiplied RGBA, refusing images larger than

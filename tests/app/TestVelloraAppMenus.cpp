@@ -92,6 +92,27 @@ private slots:
         QCOMPARE(contextMenuCopy(), copy);
     }
 
+    // The tray's permission row is a command only where it opens a panel: X11
+    // needs no permission, and a desktop without a panel has nothing to open.
+    void thePermissionRowOnlyWhereItOpensAPanel_data() {
+        QTest::addColumn<QByteArray>("display");
+        QTest::newRow("X11") << qgetenv("DISPLAY");
+        QTest::newRow("a desktop that asks, without a panel") << QByteArray();
+    }
+
+    void thePermissionRowOnlyWhereItOpensAPanel() {
+        QFETCH(QByteArray, display);
+        const QByteArray session = qgetenv("DISPLAY");
+        qputenv("DISPLAY", display);
+        qputenv("XDG_CURRENT_DESKTOP", "sway");
+        UserDefaults defaults(m_dir.filePath(QStringLiteral("permission.conf")));
+        VelloraApp app(VelloraApp::Services{m_engine, m_store, defaults, m_network, nullptr, QString(), {}});
+        app.installStatusMenu();
+        qputenv("DISPLAY", session);
+        const QAction *row = app.statusMenu()->findChild<QAction *>(QStringLiteral("openCaptureSettingsAction"));
+        QVERIFY(row);
+        QVERIFY(!row->isVisible());
+    }
 };
 
 QTEST_MAIN(TestVelloraAppMenus)

@@ -11,18 +11,23 @@
 #include "UserDefaults.h"
 #include "VelloraAISettingsView.h"
 #include "VelloraIcon.h"
+#include "VelloraLocalization.h"
 #include "VelloraPreferences.h"
 #include "XSupport.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -134,6 +139,40 @@ private slots:
         QCOMPARE(atAI.view()->tabs().currentIndex(), 1);
     }
 
+    // The window on its screen's available area: centred where it fits, as large
+    // as the area allows where it does not, never with its top off the screen.
+    void placementKeepsTheWindowOnTheScreen_data() {
+        QTest::addColumn<QSize>("content");
+        QTest::addColumn<QMargins>("frame");
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QRect>("placed");
+        const QSize window(620, 582);
+        QTest::newRow("fits: centred") << window << QMargins() << QRect(0, 0, 1600, 1000)
+                                       << QRect(490, 209, 620, 582);
+        QTest::newRow("1600 x 1000 at twice the scale") << window << QMargins() << QRect(0, 0, 800, 500)
+                                                        << QRect(90, 0, 620, 500);
+        QTest::newRow("the same with a title bar") << window << QMargins(0, 30, 0, 0) << QRect(0, 0, 800, 500)
+                                                   << QRect(90, 30, 620, 470);
+        QTest::newRow("below a top panel") << window << QMargins() << QRect(0, 32, 1920, 1048)
+                                           << QRect(650, 265, 620, 582);
+        QTest::newRow("a second screen on the right") << window << QMargins() << QRect(1920, 0, 1280, 720)
+                                                      << QRect(2250, 69, 620, 582);
+        QTest::newRow("a screen smaller both ways") << window << QMargins() << QRect(0, 0, 600, 400)
+                                                    << QRect(0, 0, 600, 400);
+        QTest::newRow("a frame on every side") << window << QMargins(4, 28, 4, 4) << QRect(0, 0, 1366, 728)
+                                               << QRect(373, 85, 620, 582);
+    }
+
+    void placementKeepsTheWindowOnTheScreen() {
+        QFETCH(QSize, content);
+        QFETCH(QMargins, frame);
+        QFETCH(QRect, available);
+        QFETCH(QRect, placed);
+        const QRect place = VelloraSettingsWindow::placement(content, frame, available);
+        QCOMPARE(place, placed);
+        QVERIFY(available.contains(place.marginsAdded(frame)));
+    }
+
     void controlsAndPreferencesBindBothWays() {
         open(0);
         auto *hideMenuBarIcon = child<SettingsSwitch>(window(), "hideMenuBarIcon");
@@ -187,7 +226,8 @@ private slots:
         auto *permission = child<QLabel>(window(), "permissionStatus");
         auto *record = child<QPushButton>(window(), "recordShortcut");
         auto *error = child<QLabel>(window(), "shortcutError");
-        QCOMPARE(permission->text(), "Screen capture is allowed");
+        // X11 asks for no permission, and the section says so.
+        QCOMPARE(permission->text(), "This desktop needs no screen capture permission");
         QCOMPARE(record->text(), "Record Shortcut");
         QCOMPARE(error->text(), "This shortcut is already in use. Record another one.");
         auto *picker = window()->findChild<NativeAppearancePicker *>();
@@ -196,7 +236,7 @@ private slots:
         m_preferences->setLanguage("zh-Hans");
         QCOMPARE(window()->windowTitle(), "Vellora 设置");
         QCOMPARE(m_settings->view()->tabs().tabText(0), "通用");
-        QCOMPARE(permission->text(), "已允许截取屏幕");
+        QCOMPARE(permission->text(), "此桌面无需屏幕录制授权");
         QCOMPARE(record->text(), "录制快捷键");
         QCOMPARE(error->text(), "快捷键已被占用，请重新录制。");
         QCOMPARE(picker->findChild<QLabel *>("appearancePickerTitle")->text(), "图标与高亮色");
@@ -267,6 +307,108 @@ private slots:
         window()->close();
         QVERIFY(!recorder.recording());
         QCOMPARE(m_preferences->shortcutTitle(), "Alt+Super+R");
+    }
+
+    // The General tab fits the window, in every language and every state of the
+    // recorder: no scroll bar, nothing below the visible area, and never a
+    // refusal left over from before next to a new recording.
+    void theGeneralTabFitsInEveryState_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("state");
+        for (const char *language : {"en", "zh-Hans", "zh-Hant"}) {
+            for (const char *state : {"idle", "recording", "key refused", "combination taken", "recording again"})
+                QTest::addRow("%s, %s", language, state) << QString::fromLatin1(language) << QString::fromLatin1(state);
+        }
+    }
+
+    void theGeneralTabFitsInEveryState() {
+        QFETCH(QString, language);
+        QFETCH(QString, state);
+        m_preferences->setLanguage(language);
+        open(0);
+        auto *record = child<QPushButton>(window(), "recordShortcut");
+        auto *message = child<QLabel>(window(), "recorderMessage");
+        auto *error = child<QLabel>(window(), "shortcutError");
+        const QString taken = QStringLiteral("快捷键已被占用，请重新录制。");
+        if (state == QLatin1String("recording")) {
+            QTest::mouseClick(record, Qt::LeftButton);
+        } else if (state == QLatin1String("key refused")) {
+            QTest::mouseClick(record, Qt::LeftButton);
+            // Shift+A through the application, with its X11 key code, as xcb delivers it.
+            QKeyEvent shiftA(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier, 38, 0, 0, QStringLiteral("A"));
+            QApplication::sendEvent(record, &shiftA);
+            QVERIFY(message->text() != velloraLocalized(QStringLiteral("按下含 ⌘、⌃ 或 ⌥ 的快捷键；Esc 取消"), language));
+        } else if (state == QLatin1String("combination taken")) {
+            m_preferences->setShortcutError(taken);
+        } else if (state == QLatin1String("recording again")) {
+            m_preferences->setShortcutError(taken);
+            QTest::mouseClick(record, Qt::LeftButton);
+            QCOMPARE(m_preferences->shortcutError(), QString());
+        }
+        QCOMPARE(message->isVisible(), state.contains(QLatin1String("recording")) || state == QLatin1String("key refused"));
+        QCOMPARE(error->isVisible(), state == QLatin1String("combination taken"));
+
+        auto *area = qobject_cast<QScrollArea *>(m_settings->view()->tabs().currentWidget());
+        QVERIFY(area);
+        QWidget *content = area->widget();
+        QTRY_COMPARE(content->height(), area->viewport()->height());
+        QVERIFY(!area->verticalScrollBar()->isVisible());
+        const QRect visible = area->viewport()->rect();
+        for (QWidget *widget : content->findChildren<QWidget *>()) {
+            if (!widget->isVisible())
+                continue;
+            const QRect place(widget->mapTo(area->viewport(), QPoint(0, 0)), widget->size());
+            QVERIFY2(visible.contains(place), qPrintable(QStringLiteral("%1 at %2,%3 %4x%5 is outside %6 px")
+                                                             .arg(QString::fromLatin1(widget->metaObject()->className()))
+                                                             .arg(place.x())
+                                                             .arg(place.y())
+                                                             .arg(place.width())
+                                                             .arg(place.height())
+                                                             .arg(visible.height())));
+        }
+        m_settings->view()->shortcutRecorder().stop();
+    }
+
+    // Tab through each tab's controls: every stop is a control that shows it has
+    // the focus, once per round; nothing takes the focus without showing it.
+    void everyFocusStopIsVisible_data() {
+        QTest::addColumn<int>("tab");
+        QTest::newRow("General") << 0;
+        QTest::newRow("AI polish") << 1;
+        QTest::newRow("Appearance") << 2;
+    }
+
+    void everyFocusStopIsVisible() {
+        QFETCH(int, tab);
+        open(tab);
+        // Into the round by the keyboard, as the user comes: styles draw the
+        // focus once it has moved by Tab.
+        m_settings->view()->tabs().tabBar()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_settings->view()->tabs().tabBar(), Qt::Key_Tab);
+        QList<QPointer<QWidget>> stops;
+        QList<QImage> focused;
+        for (int step = 0; step < 40; ++step) {
+            QWidget *current = QApplication::focusWidget();
+            QVERIFY(current);
+            if (!stops.isEmpty() && current == stops.first())
+                break;
+            stops.append(current);
+            focused.append(current->grab().toImage());
+            QTest::keyClick(current, Qt::Key_Tab);
+        }
+        QVERIFY2(stops.size() > 2 && stops.size() < 40, qPrintable(QString::number(stops.size())));
+        for (qsizetype index = 0; index < stops.size(); ++index) {
+            QWidget *stop = stops.at(index);
+            const QString name = QString::fromLatin1(stop->metaObject()->className()) + u' ' + stop->objectName();
+            QVERIFY2(stop->isVisible(), qPrintable(name));
+            QVERIFY2(!qobject_cast<QScrollArea *>(stop), qPrintable(name));
+            // One stop per control: a second Tab that stays on the same widget moved nothing the user can see.
+            QVERIFY2(stops.count(stop) == 1, qPrintable(name));
+            // Seen with the focus elsewhere, the control looks different.
+            QWidget *other = stops.at((index + 1) % stops.size());
+            other->setFocus(Qt::TabFocusReason);
+            QVERIFY2(stop->grab().toImage() != focused.at(index), qPrintable(name));
+        }
     }
 
     void savingTheKeyStoresItAndNeverShowsItAgain() {

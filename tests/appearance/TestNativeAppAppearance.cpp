@@ -214,6 +214,64 @@ private slots:
         QCOMPARE(card.targetOpacity(), 1.0);
         QTRY_COMPARE(card.opacity(), 1.0);
     }
+
+    // A focused card shows its focus, but more faintly than the selected card
+    // shows the choice: along the edge, where both draw, the focus ring differs
+    // less from a plain card than the selection's outline does.
+    void theFocusRingIsFainterThanTheSelection_data() {
+        QTest::addColumn<int>("palette");
+        QTest::newRow("violet") << int(NativeAccentPalette::Violet);
+        QTest::newRow("amber") << int(NativeAccentPalette::Amber);
+        QTest::newRow("forest") << int(NativeAccentPalette::Forest);
+    }
+
+    void theFocusRingIsFainterThanTheSelection() {
+        QFETCH(int, palette);
+        const NativeAccentPalette shown{NativeAccentPalette::Value(palette)};
+        const NativeAccentPalette other{shown == NativeAccentPalette::Ocean ? NativeAccentPalette::Coral
+                                                                             : NativeAccentPalette::Ocean};
+        const auto appearance = makeAppearance();
+        QWidget window;
+        auto *card = new NativeAppearanceCard(*appearance, shown, &window);
+        auto *elsewhere = new QLabel(&window);
+        elsewhere->setFocusPolicy(Qt::StrongFocus);
+        card->setGeometry(0, 0, 180, NativeAppearanceCard::Height);
+        elsewhere->setGeometry(0, 60, 10, 10);
+        window.resize(180, 70);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        const auto shot = [card] { return card->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+        appearance->select(other);
+        elsewhere->setFocus(Qt::TabFocusReason);
+        const QImage plain = shot();
+        card->setFocus(Qt::TabFocusReason);
+        QVERIFY(card->hasFocus());
+        const QImage focused = shot();
+        elsewhere->setFocus(Qt::TabFocusReason);
+        appearance->select(shown);
+        const QImage selected = shot();
+
+        // The largest difference from the plain card within 6 pixels of its edge.
+        const auto edgeStrength = [&plain](const QImage &image) {
+            int strongest = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (x >= 6 && y >= 6 && x < image.width() - 6 && y < image.height() - 6)
+                        continue;
+                    const QColor a = image.pixelColor(x, y);
+                    const QColor b = plain.pixelColor(x, y);
+                    strongest = std::max(strongest, std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                                                        std::abs(a.blue() - b.blue()));
+                }
+            }
+            return strongest;
+        };
+        const int focus = edgeStrength(focused);
+        const int selection = edgeStrength(selected);
+        QVERIFY2(focus >= 60, qPrintable(QStringLiteral("focus %1").arg(focus)));
+        QVERIFY2(focus < selection, qPrintable(QStringLiteral("focus %1, selection %2").arg(focus).arg(selection)));
+    }
 };
 
 QTEST_MAIN(TestNativeAppAppearance)

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QImage>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -265,6 +266,49 @@ private slots:
         QCOMPARE(decoded.value().colorSpace(), QColorSpace(QColorSpace::SRgb));
         // Display P3 red lies outside sRGB: clipped to full red.
         QVERIFY(decoded.value().pixelColor(0, 0).red() >= 250);
+    }
+
+    // Whether a desktop asks the user before an application reads the screen, and
+    // which panel of its settings answers that; a desktop without one offers none.
+    void permissionSetups_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<bool>("required");
+        QTest::addColumn<QString>("program");
+        const QStringList gnomeSettings{QStringLiteral("gnome-control-center")};
+        QTest::newRow("X11") << QStringList{"DISPLAY=:0", "XDG_CURRENT_DESKTOP=GNOME"} << gnomeSettings << false << "";
+        QTest::newRow("Wayland with XWayland") << QStringList{"DISPLAY=:1", "WAYLAND_DISPLAY=wayland-0"}
+                                               << gnomeSettings << false << "";
+        QTest::newRow("GNOME on Wayland") << QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_CURRENT_DESKTOP=GNOME"}
+                                          << gnomeSettings << true << "/usr/bin/gnome-control-center";
+        QTest::newRow("Ubuntu's GNOME") << QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_CURRENT_DESKTOP=ubuntu:GNOME"}
+                                        << gnomeSettings << true << "/usr/bin/gnome-control-center";
+        QTest::newRow("GNOME without its settings installed")
+            << QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_CURRENT_DESKTOP=GNOME"} << QStringList{} << true << "";
+        QTest::newRow("another desktop with GNOME's settings installed")
+            << QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_CURRENT_DESKTOP=KDE"} << gnomeSettings << true << "";
+        QTest::newRow("an empty DISPLAY") << QStringList{"DISPLAY=", "XDG_CURRENT_DESKTOP=sway"} << gnomeSettings
+                                          << true << "";
+    }
+
+    void permissionSetups()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(QStringList, installed);
+        QFETCH(bool, required);
+        QFETCH(QString, program);
+        QProcessEnvironment variables;
+        for (const QString &variable : environment)
+            variables.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        const ScreenRegionCapture::PermissionSetup setup =
+            ScreenRegionCapture::permissionSetup(variables, [&installed](const QString &name) {
+                return installed.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
+            });
+        QCOMPARE(setup.required, required);
+        QCOMPARE(setup.settingsProgram, program);
+        QCOMPARE(setup.hasSettings(), !program.isEmpty());
+        QCOMPARE(setup.settingsArguments, program.isEmpty() ? QStringList() : QStringList{"privacy"});
     }
 };
 

@@ -13,6 +13,7 @@
 
 #include "CapturedShortcut.h"
 #include "GlobalHotKeys.h"
+#include "NativeTrayIcon.h"
 
 class AppColorScheme;
 class NativeAppAppearance;
@@ -29,6 +30,7 @@ class TextEngine;
 class UserDefaults;
 class VelloraPreferences;
 class VelloraToast;
+class X11TrayColors;
 
 // The application delegate: the one long-lived object of the tray application.
 // It runs the capture session (select, recognise, optionally polish, copy) and
@@ -80,6 +82,8 @@ public:
     void applyVisibility();
 
     QSystemTrayIcon *statusItem() const { return m_statusItem; }
+    // The tray icon's drawing, chosen for the panel it sits on.
+    std::optional<NativeTrayIcon::Variant> statusIconVariant() const { return m_statusIconVariant; }
     QMenu *statusMenu() const { return m_statusMenu.get(); }
     // The application menu: "Vellora", Edit and Window; the settings window shows it.
     QMenuBar *mainMenu() const { return m_mainMenu.get(); }
@@ -171,6 +175,8 @@ private:
     std::unique_ptr<AppColorScheme> m_colorScheme;
     std::unique_ptr<VelloraSettingsWindow> m_settingsWindow;
     QSystemTrayIcon *m_statusItem = nullptr;
+    std::unique_ptr<X11TrayColors> m_trayColors;
+    std::optional<NativeTrayIcon::Variant> m_statusIconVariant;
     std::unique_ptr<QMenu> m_statusMenu;
     std::unique_ptr<QMenuBar> m_mainMenu;
     QMenu *m_applicationMenu = nullptr;

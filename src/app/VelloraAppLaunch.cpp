@@ -9,6 +9,7 @@
 #include "NativeStatusMenu.h"
 #include "NativeTrayIcon.h"
 #include "NativeWindowMenu.h"
+#include "X11TrayColors.h"
 #include "ScreenRegionCapture.h"
 #include "TextRecognizer.h"
 #include "UserDefaults.h"
@@ -73,7 +74,6 @@ void VelloraApp::applicationDidFinishLaunching()
             self->m_colorScheme->apply(scheme);
     });
     m_preferences->applyColorMode();
-    connect(m_colorScheme.get(), &AppColorScheme::effectiveSchemeChanged, this, &VelloraApp::updateStatusIcon);
 
     m_settingsWindow = std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, m_services.secretStore,
                                                                m_services.network, options.initialTab);
@@ -169,6 +169,8 @@ void VelloraApp::installStatusMenu()
     captureSettings->setVisible(permission.required && permission.hasSettings());
     connect(command("quit", QKeySequence(Qt::CTRL | Qt::Key_Q)), &QAction::triggered, this, &VelloraApp::quit);
 
+    m_trayColors = std::make_unique<X11TrayColors>();
+    connect(m_trayColors.get(), &X11TrayColors::foregroundChanged, this, &VelloraApp::updateStatusIcon);
     updateStatusIcon();
     NativeStatusMenu::attach(m_statusItem, m_statusMenu.get());
     connect(this, &VelloraApp::toolTipChanged, m_statusItem, &QSystemTrayIcon::setToolTip);
@@ -177,10 +179,14 @@ void VelloraApp::installStatusMenu()
 
 void VelloraApp::updateStatusIcon()
 {
-    // X11 does not say what colour the panel is; panels mostly follow the
-    // desktop's light or dark scheme, as our own palette does.
-    const bool darkPanel = QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
-    m_statusItem->setIcon(NativeTrayIcon::icon(darkPanel));
+    // The panel's colour is not ours: a dark top bar over a light desktop is
+    // common. Ink follows what the tray says; where it says nothing the icon
+    // reads on either.
+    const NativeTrayIcon::Variant variant = NativeTrayIcon::variantFor(m_trayColors->foreground());
+    if (m_statusIconVariant == variant)
+        return;
+    m_statusIconVariant = variant;
+    m_statusItem->setIcon(NativeTrayIcon::icon(variant));
 }
 
 void VelloraApp::installApplicationMenu()

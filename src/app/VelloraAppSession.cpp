@@ -16,6 +16,7 @@
 #include "VelloraIcon.h"
 #include "VelloraSettingsWindow.h"
 #include "VelloraToast.h"
+#include "X11TrayColors.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -14,20 +14,36 @@ static void initResources() {
     Q_UNUSED(registered);
 }
 
-QString NativeTrayIcon::resourcePath(bool darkPanel, int size) {
-    // Below 24 pixels a drawing of its own on the pixel grid keeps the lines apart.
-    if (size < 24)
-        return darkPanel ? QStringLiteral(":/vellora/icons/tray-dark-small.svg")
-                         : QStringLiteral(":/vellora/icons/tray-light-small.svg");
-    return darkPanel ? QStringLiteral(":/vellora/icons/tray-dark.svg")
-                     : QStringLiteral(":/vellora/icons/tray-light.svg");
+NativeTrayIcon::Variant NativeTrayIcon::variantFor(const std::optional<QColor> &panelForeground) {
+    if (!panelForeground || !panelForeground->isValid())
+        return Variant::Badge;
+    // The tray's own text colour: light text stands on a dark panel.
+    return panelForeground->lightnessF() >= 0.5f ? Variant::ForDarkPanel : Variant::ForLightPanel;
 }
 
-QImage NativeTrayIcon::image(bool darkPanel, int size) {
+QString NativeTrayIcon::resourcePath(Variant variant, int size) {
+    QString name;
+    switch (variant) {
+    case Variant::ForLightPanel:
+        name = QStringLiteral("tray-light");
+        break;
+    case Variant::ForDarkPanel:
+        name = QStringLiteral("tray-dark");
+        break;
+    case Variant::Badge:
+        name = QStringLiteral("tray-badge");
+        break;
+    }
+    // Below 24 pixels a drawing of its own on the pixel grid keeps the lines apart.
+    return QStringLiteral(":/vellora/icons/") + name +
+           (size < 24 ? QStringLiteral("-small.svg") : QStringLiteral(".svg"));
+}
+
+QImage NativeTrayIcon::image(Variant variant, int size) {
     initResources();
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    QSvgRenderer renderer(resourcePath(darkPanel, size));
+    QSvgRenderer renderer(resourcePath(variant, size));
     if (!renderer.isValid())
         return image;
     QPainter painter(&image);
@@ -36,9 +52,9 @@ QImage NativeTrayIcon::image(bool darkPanel, int size) {
     return image;
 }
 
-QIcon NativeTrayIcon::icon(bool darkPanel) {
+QIcon NativeTrayIcon::icon(Variant variant) {
     QIcon icon;
     for (const int size : {16, 20, 22, 24, 32, 40, 44, 48, 64, 96, 128})
-        icon.addPixmap(QPixmap::fromImage(image(darkPanel, size)));
+        icon.addPixmap(QPixmap::fromImage(image(variant, size)));
     return icon;
 }

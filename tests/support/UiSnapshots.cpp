@@ -1,12 +1,20 @@
 // vellora-ui-snapshots OUTPUT_DIR: renders the application's transient surfaces
-// (toasts of every kind, the popup menus and the tray icon, light and dark) into
-// PNG files, for looking at them and for the documentation. Not a test: it
-// checks nothing.
+// (toasts of every kind, the popup menus and the tray icon, light and dark, and
+// the General tab in the shortcut recorder's states) into PNG files, for
+// looking at them and for the documentation. Not a test: it checks nothing.
+#include "LibsecretSecretStore.h"
+#include "NativeAppAppearance.h"
 #include "NativeMenu.h"
 #include "NativeMenuContentView.h"
 #include "NativeMenuStyle.h"
 #include "NativeTrayIcon.h"
+#include "SettingsView.h"
+#include "ShortcutRecorder.h"
 #include "ToastPanel.h"
+#include "UserDefaults.h"
+#include "VelloraIcon.h"
+#include "VelloraPreferences.h"
+#include "VelloraSettingsWindow.h"
 #include "VelloraToast.h"
 
 #include <QAction>
@@ -15,9 +23,11 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QLinearGradient>
+#include <QNetworkAccessManager>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -52,7 +62,8 @@ struct SnapshotMenu {
     QMenu language{QStringLiteral("界面语言")};
 
     explicit SnapshotMenu(bool dark) {
-        root.addAction(NativeTrayIcon::icon(dark), QStringLiteral("选区识字并复制"))
+        root.addAction(NativeTrayIcon::icon(dark ? NativeTrayIcon::Variant::ForDarkPanel : NativeTrayIcon::Variant::ForLightPanel),
+                       QStringLiteral("选区识字并复制"))
             ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_2));
         root.addAction(QStringLiteral("选区识字并 AI 润色"));
         root.addAction(QStringLiteral("就绪"))->setEnabled(false);
@@ -143,22 +154,62 @@ void saveMenus(const QString &output, const MenuShots &light, const MenuShots &d
     sideBySide(light.submenu, dark.submenu).save(output + QStringLiteral("/menu-submenu.png"));
 }
 
-// The tray icon at the sizes panels use, on a light and on a dark panel.
+// The tray icon at the sizes panels use: each drawing on a light and on a dark
+// panel, the ink variants where the tray names its colour, the badge where it
+// does not (it must read on both).
 void saveTrayIcons(const QString &output) {
     const QList<int> sizes{16, 24, 32, 48};
-    QImage sheet(4 * 72 + 16, 2 * 64, QImage::Format_ARGB32_Premultiplied);
+    const QList<std::pair<NativeTrayIcon::Variant, bool>> rows{
+        {NativeTrayIcon::Variant::ForLightPanel, false},
+        {NativeTrayIcon::Variant::ForDarkPanel, true},
+        {NativeTrayIcon::Variant::Badge, false},
+        {NativeTrayIcon::Variant::Badge, true},
+    };
+    QImage sheet(4 * 72 + 16, int(rows.size()) * 64, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&sheet);
-    for (const bool dark : {false, true}) {
-        const int top = dark ? 64 : 0;
+    int top = 0;
+    for (const auto &[variant, dark] : rows) {
         painter.fillRect(QRect(0, top, sheet.width(), 64), dark ? QColor(34, 34, 38) : QColor(236, 236, 240));
         int x = 16;
         for (const int size : sizes) {
-            painter.drawImage(QPoint(x + (48 - size) / 2, top + (64 - size) / 2), NativeTrayIcon::image(dark, size));
+            painter.drawImage(QPoint(x + (48 - size) / 2, top + (64 - size) / 2), NativeTrayIcon::image(variant, size));
             x += 72;
         }
+        top += 64;
     }
     painter.end();
     sheet.save(output + QStringLiteral("/tray-icon.png"));
+}
+
+// The General tab in the recorder's states, in every language: what the user
+// sees while recording, after a refused combination, and recording again.
+void saveShortcutStates(const QString &output) {
+    QTemporaryDir folder;
+    UserDefaults defaults(folder.filePath(QStringLiteral("Vellora.conf")));
+    LibsecretSecretStore keyStore;
+    QNetworkAccessManager network;
+    VelloraPreferences preferences(defaults, keyStore, false, QStringList());
+    NativeAppAppearance appearance(NativeAccentPalette::Violet, QStringLiteral("vellora.accentPalette"), defaults,
+                                   VelloraIcon::image);
+    VelloraSettingsWindow settings(preferences, appearance, keyStore, network);
+    for (const char *language : {"en", "zh-Hans", "zh-Hant"}) {
+        preferences.setLanguage(QString::fromLatin1(language));
+        settings.show(VelloraSettingsWindow::General);
+        ShortcutRecorder &recorder = settings.view()->shortcutRecorder();
+        const auto shoot = [&](const char *state) {
+            QApplication::processEvents();
+            settings.writeScreenshot(
+                QStringLiteral("%1/settings-general-%2-%3.png").arg(output, QLatin1String(state), QLatin1String(language)));
+        };
+        recorder.toggle(preferences);
+        shoot("recording");
+        recorder.stop();
+        preferences.setShortcutError(QStringLiteral("快捷键已被占用，请重新录制。"));
+        shoot("refused");
+        recorder.toggle(preferences);
+        shoot("recording-again");
+        recorder.stop();
+    }
 }
 
 } // namespace
@@ -203,5 +254,7 @@ int main(int argc, char **argv) {
     }
     saveMenus(output, lightMenus, darkMenus);
     saveTrayIcons(output);
+    QApplication::setPalette(QApplication::style()->standardPalette());
+    saveShortcutStates(output);
     return 0;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QAbstractNativeEventFilter>
 #include <QColor>
 #include <QObject>
 
@@ -10,10 +9,11 @@
 // The colours the X11 system tray asks its icons to use: the tray manager's
 // _NET_SYSTEM_TRAY_COLORS (freedesktop system tray specification 0.4), which
 // panels such as Xfce's, MATE's and GNOME Flashback's set to match their
-// background. Watches the tray manager, so a panel that changes its theme or a
-// tray that starts later is followed. Nothing where no tray manager runs, the
-// manager sets no colours, or the display is not X11. GUI thread only.
-class X11TrayColors final : public QObject, public QAbstractNativeEventFilter {
+// background. Watches the tray manager on a connection of its own (so its
+// event selection never meets Qt's), following a panel that changes its theme
+// or a tray that starts later. Nothing where no tray manager runs, the manager
+// sets no colours, or there is no X display. GUI thread only.
+class X11TrayColors final : public QObject {
     Q_OBJECT
 
 public:
@@ -26,8 +26,6 @@ public:
     // specification lists), as the tray says it now.
     std::optional<QColor> foreground() const { return m_foreground; }
 
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
-
 signals:
     // The tray's foreground colour changed, appeared or went away.
     void foregroundChanged();
@@ -35,6 +33,7 @@ signals:
 private:
     struct Private;
     void refresh();
+    void readEvents();
 
     std::unique_ptr<Private> d;
     std::optional<QColor> m_foreground;

@@ -285,8 +285,10 @@ private slots:
         const QImage image = TextImages::render({"Rest and reload"});
         QVERIFY(!engine.holdsModels());
 
+        // On a loaded machine the short idle time may already have passed when
+        // the run returns, so the load count, not holdsModels(), shows the load.
         QCOMPARE(joined(engine.run(image, settingsFor(allLanguages))), "Rest and reload");
-        QVERIFY(engine.holdsModels());
+        QCOMPARE(engine.modelLoadCount(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(!engine.holdsModels(), 10000);
 
         QCOMPARE(joined(engine.run(image, settingsFor(allLanguages))), "Rest and reload");

@@ -4,6 +4,7 @@
 #include "NativeAppearancePicker.h"
 #include "ScreenRegionCapture.h"
 #include "ShortcutRecorder.h"
+#include "VelloraApp.h"
 #include "VelloraAISettingsView.h"
 #include "VelloraLocalization.h"
 #include "VelloraPreferences.h"
@@ -269,7 +270,14 @@ QWidget *SettingsView::buildGeneralTab() {
     m_shortcutError = new SettingsCaption;
     m_shortcutError->setObjectName(QStringLiteral("shortcutError"));
     m_shortcutError->setTextColor(SettingsColors::failure());
-    shortcut->addGroup({shortcutRow, m_recorderMessage, m_shortcutError});
+    m_shortcutRoute = new SettingsCaption;
+    m_shortcutRoute->setObjectName(QStringLiteral("shortcutRoute"));
+    m_shortcutRoute->setWordWrap(true);
+    m_captureCommands = new QLabel(VelloraApp::captureCommands().join(u'\n'));
+    m_captureCommands->setObjectName(QStringLiteral("captureCommands"));
+    m_captureCommands->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_captureCommands->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    shortcut->addGroup({shortcutRow, m_recorderMessage, m_shortcutError, m_shortcutRoute, m_captureCommands});
     connect(m_recordShortcut, &QPushButton::clicked, this, [this] { m_recorder->toggle(m_preferences); });
     connect(&m_preferences, &VelloraPreferences::shortcutChanged, this, &SettingsView::updateShortcut);
     connect(&m_preferences, &VelloraPreferences::shortcutErrorChanged, this, &SettingsView::updateShortcut);
@@ -369,6 +377,26 @@ void SettingsView::updateShortcut() {
     const QString error = m_preferences.shortcutError();
     m_shortcutError->setText(velloraLocalized(error, language));
     m_shortcutError->setVisible(!error.isEmpty());
+    switch (m_hotKeyRoute) {
+    case HotKeyRoute::KeyGrab:
+        m_shortcutRoute->setText(velloraLocalized(VELLORA_L10N_KEY("快捷键由 X11 直接注册。"), language));
+        break;
+    case HotKeyRoute::DesktopPortal:
+        m_shortcutRoute->setText(velloraLocalized(
+            VELLORA_L10N_KEY("快捷键通过桌面的全局快捷键门户注册，桌面可能会请你确认。"), language));
+        break;
+    case HotKeyRoute::DesktopSettings:
+        m_shortcutRoute->setText(velloraLocalized(
+            VELLORA_L10N_KEY("此桌面没有全局快捷键门户：请在系统键盘设置中添加自定义快捷键，运行以下命令（识字并复制、识字并 AI 润色）："),
+            language));
+        break;
+    }
+    m_captureCommands->setVisible(m_hotKeyRoute == HotKeyRoute::DesktopSettings);
+}
+
+void SettingsView::setHotKeyRoute(HotKeyRoute route) {
+    m_hotKeyRoute = route;
+    updateShortcut();
 }
 
 void SettingsView::updateAccent() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HotKeyRoute.h"
 #include "SettingsControls.h"
 
 #include <QWidget>
@@ -34,6 +35,11 @@ public:
     QTabWidget &tabs() const { return *m_tabs; }
     // Screen capture permission as last read.
     bool hasPermission() const { return m_hasPermission; }
+
+    // Says how the hot key reaches the application; where the desktop's own
+    // settings must run the capture command, shows the command.
+    void setHotKeyRoute(HotKeyRoute route);
+    HotKeyRoute hotKeyRoute() const { return m_hotKeyRoute; }
 
     // The product site's FAQ, where the screen capture permission is explained.
     static QUrl permissionGuideURL();
@@ -75,5 +81,8 @@ private:
     QPushButton *m_recordShortcut = nullptr;
     SettingsCaption *m_recorderMessage = nullptr;
     SettingsCaption *m_shortcutError = nullptr;
+    SettingsCaption *m_shortcutRoute = nullptr;
+    QLabel *m_captureCommands = nullptr;
+    HotKeyRoute m_hotKeyRoute = HotKeyRoute::KeyGrab;
     SegmentedControl *m_colorMode = nullptr;
 };

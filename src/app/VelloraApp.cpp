@@ -4,12 +4,14 @@
 #include "DisplayCheck.h"
 #include "KeyImportMode.h"
 #include "LibsecretSecretStore.h"
+#include "PortalGlobalHotKeys.h"
 #include "RecognitionModes.h"
 #include "ScreenRegionCapture.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "TesseractTextEngine.h"
 #include "UserDefaults.h"
+#include "VelloraLocalization.h"
 #include "X11GlobalHotKeys.h"
 
 #include <QApplication>
@@ -20,6 +22,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -146,10 +149,22 @@ int VelloraApp::main(int argc, char **argv)
     TesseractTextEngine engine;
     LibsecretSecretStore secretStore;
     QNetworkAccessManager network;
-    X11GlobalHotKeys hotKeys;
-    VelloraApp delegate(Services{engine, secretStore, defaults, network, &hotKeys,
+    // A Wayland desktop binds global shortcuts through its portal, where it has
+    // one; X11 lets the application grab the keys itself.
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    std::unique_ptr<GlobalHotKeys> hotKeys;
+    if (wayland) {
+        auto portal = std::make_unique<PortalGlobalHotKeys>();
+        portal->setDescription(velloraLocalizedStored(QStringLiteral("选区识字并复制")));
+        hotKeys = std::move(portal);
+    } else {
+        hotKeys = std::make_unique<X11GlobalHotKeys>();
+    }
+    VelloraApp delegate(Services{engine, secretStore, defaults, network, hotKeys.get(),
                                  ScreenRegionCapture::defaultSelectorPath(), QApplication::arguments()});
-    QObject::connect(&instance, &SingleInstance::received, &delegate, &VelloraApp::applicationShouldHandleReopen);
+    if (wayland)
+        delegate.setHotKeyRoute(HotKeyRoute::DesktopPortal);
+    QObject::connect(&instance, &SingleInstance::received, &delegate, &VelloraApp::handleArguments);
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, &VelloraApp::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     QApplication::exec();

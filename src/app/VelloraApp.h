@@ -13,6 +13,7 @@
 
 #include "CapturedShortcut.h"
 #include "GlobalHotKeys.h"
+#include "HotKeyRoute.h"
 #include "NativeTrayIcon.h"
 
 class AppColorScheme;
@@ -112,6 +113,17 @@ public:
     void resumeHotKey();
     // The shortcut the registered hot key stands for, if one is registered.
     std::optional<CapturedShortcut> activeShortcut() const { return m_activeShortcut; }
+    // How the hot key reaches the application: chosen at start-up (KeyGrab by
+    // default), and DesktopSettings once the desktop turns out to offer no
+    // global shortcuts.
+    HotKeyRoute hotKeyRoute() const { return m_hotKeyRoute; }
+    void setHotKeyRoute(HotKeyRoute route);
+    // The commands a desktop's own keyboard settings run to start a capture.
+    static QStringList captureCommands();
+
+    // Arguments handed over by a later start: `--capture` and `--capture-polish`
+    // start a capture, anything else brings the settings forward.
+    void handleArguments(const QStringList &arguments);
 
     // A plain capture: the hot key and the first command.
     void startCapture();
@@ -147,6 +159,8 @@ signals:
     void settingsRequested(int tab);
     // The tray icon's tooltip changed.
     void toolTipChanged(const QString &text);
+    // The hot key's route changed (the desktop had no global shortcuts).
+    void hotKeyRouteChanged(HotKeyRoute route);
 
 private:
     void runSession();
@@ -155,6 +169,9 @@ private:
     void updateShortcutLine();
     void updateStatusIcon();
     void onHotKeyPressed(GlobalHotKeys::HotKeyId id);
+    void onHotKeyRegistrationFailed(GlobalHotKeys::Handle handle, const Error &error);
+    // Registers the previous shortcut again after the desktop refused a new one.
+    void restoreShortcut(const std::optional<CapturedShortcut> &previous);
     void onCaptured(const Result<std::optional<QImage>> &outcome);
     void finishRecognition(const Result<QString> &result);
     void polish(const QString &text);
@@ -193,6 +210,9 @@ private:
 
     std::optional<GlobalHotKeys::Handle> m_hotKey;
     std::optional<CapturedShortcut> m_activeShortcut;
+    // The shortcut that was active before the registration the desktop has yet to answer.
+    std::optional<CapturedShortcut> m_shortcutBeforeRegistration;
+    HotKeyRoute m_hotKeyRoute = HotKeyRoute::KeyGrab;
     bool m_hotKeyHandlerInstalled = false;
     bool m_hotKeySuspended = false;
 };

@@ -8,6 +8,8 @@
 #include "VelloraPreferences.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDir>
 
 void VelloraApp::installHotKey()
 {
@@ -16,12 +18,15 @@ void VelloraApp::installHotKey()
     if (m_activeShortcut && *m_activeShortcut == shortcut)
         return;
     GlobalHotKeys *hotKeys = m_services.hotKeys;
-    if (!hotKeys || m_hotKeySuspended) {
+    // Where the desktop's own settings run the capture command there is nothing to register.
+    if (!hotKeys || m_hotKeySuspended || m_hotKeyRoute == HotKeyRoute::DesktopSettings) {
         updateShortcutLine();
         return;
     }
     if (!m_hotKeyHandlerInstalled) {
         connect(hotKeys, &GlobalHotKeys::hotKeyPressed, this, &VelloraApp::onHotKeyPressed, Qt::QueuedConnection);
+        connect(hotKeys, &GlobalHotKeys::registrationFailed, this, &VelloraApp::onHotKeyRegistrationFailed,
+                Qt::QueuedConnection);
         m_hotKeyHandlerInstalled = true;
     }
     if (m_hotKey) {
@@ -32,22 +37,31 @@ void VelloraApp::installHotKey()
     const GlobalHotKeys::HotKeyId id{HotKeySignature, HotKeyIdentifier};
     const Result<GlobalHotKeys::Handle> registered = hotKeys->registerHotKey(shortcut.keyCode, shortcut.modifiers, id);
     if (registered.ok()) {
+        // A desktop that answers later may still refuse it (onHotKeyRegistrationFailed).
+        m_shortcutBeforeRegistration = m_activeShortcut;
         m_hotKey = registered.value();
         m_activeShortcut = shortcut;
         m_preferences->setShortcutError(QString());
         updateShortcutLine();
         return;
     }
+    restoreShortcut(m_activeShortcut);
+}
 
+void VelloraApp::restoreShortcut(const std::optional<CapturedShortcut> &previous)
+{
     m_preferences->setShortcutError(QStringLiteral("快捷键已被占用，请重新录制。"));
-    if (m_activeShortcut) {
+    m_activeShortcut = previous;
+    if (previous) {
         // Keep the combination that worked, and write it back to the preference;
         // the change callback then finds it active and stops.
-        const Result<GlobalHotKeys::Handle> again =
-            hotKeys->registerHotKey(m_activeShortcut->keyCode, m_activeShortcut->modifiers, id);
+        const Result<GlobalHotKeys::Handle> again = m_services.hotKeys->registerHotKey(
+            previous->keyCode, previous->modifiers, {HotKeySignature, HotKeyIdentifier});
         if (again.ok())
             m_hotKey = again.value();
-        m_preferences->setShortcut(*m_activeShortcut);
+        // Should the desktop refuse this one too, nothing is left to fall back on.
+        m_shortcutBeforeRegistration.reset();
+        m_preferences->setShortcut(*previous);
         // The menu names the combination that works, not the one refused.
         updateShortcutLine();
         return;
@@ -65,6 +79,41 @@ void VelloraApp::updateShortcutLine()
     m_shortcutAction->setText(velloraLocalizedFormatIn(language(), QStringLiteral("快捷键：%@"), title));
 }
 
+void VelloraApp::onHotKeyRegistrationFailed(GlobalHotKeys::Handle handle, const Error &error)
+{
+    // Only the registration that stands for the hot key now counts; an answer
+    // to one already replaced is stale.
+    if (!m_hotKey || *m_hotKey != handle)
+        return;
+    m_hotKey.reset();
+    if (error.code == GlobalHotKeys::Unavailable) {
+        // The desktop has no global shortcuts: its own keyboard settings run the capture command.
+        m_activeShortcut.reset();
+        m_shortcutBeforeRegistration.reset();
+        setHotKeyRoute(HotKeyRoute::DesktopSettings);
+        updateShortcutLine();
+        return;
+    }
+    // The user or the desktop refused the new combination: the previous one comes back.
+    restoreShortcut(m_shortcutBeforeRegistration);
+}
+
+void VelloraApp::setHotKeyRoute(HotKeyRoute route)
+{
+    if (m_hotKeyRoute == route)
+        return;
+    m_hotKeyRoute = route;
+    emit hotKeyRouteChanged(route);
+}
+
+QStringList VelloraApp::captureCommands()
+{
+    QString program = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
+    if (program.contains(u' ') || program.contains(u'\''))
+        program = u'\'' + program.replace(u'\'', QStringLiteral("'\\''")) + u'\'';
+    return {program + QStringLiteral(" --capture"), program + QStringLiteral(" --capture-polish")};
+}
+
 void VelloraApp::releaseHotKey()
 {
     if (!m_services.hotKeys)
@@ -75,6 +124,8 @@ void VelloraApp::releaseHotKey()
     }
     if (m_hotKeyHandlerInstalled) {
         disconnect(m_services.hotKeys, &GlobalHotKeys::hotKeyPressed, this, &VelloraApp::onHotKeyPressed);
+        disconnect(m_services.hotKeys, &GlobalHotKeys::registrationFailed, this,
+                   &VelloraApp::onHotKeyRegistrationFailed);
         m_hotKeyHandlerInstalled = false;
     }
 }
@@ -97,6 +148,7 @@ void VelloraApp::resumeHotKey()
             m_activeShortcut->keyCode, m_activeShortcut->modifiers, {HotKeySignature, HotKeyIdentifier});
         if (again.ok())
             m_hotKey = again.value();
+        m_shortcutBeforeRegistration = m_activeShortcut;
     }
     // A shortcut recorded meanwhile is registered now, or refused with the old one kept.
     installHotKey();

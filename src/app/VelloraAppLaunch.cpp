@@ -78,6 +78,8 @@ void VelloraApp::applicationDidFinishLaunching()
     m_settingsWindow = std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, m_services.secretStore,
                                                                m_services.network, options.initialTab);
     m_settingsWindow->setMenuBar(m_mainMenu.get());
+    m_settingsWindow->setHotKeyRoute(m_hotKeyRoute);
+    connect(this, &VelloraApp::hotKeyRouteChanged, m_settingsWindow.get(), &VelloraSettingsWindow::setHotKeyRoute);
     connect(this, &VelloraApp::settingsRequested, m_settingsWindow.get(), [this](int tab) {
         m_settingsWindow->show(tab < 0 ? std::nullopt : std::optional<int>(tab));
     });
@@ -112,6 +114,21 @@ void VelloraApp::applicationDidFinishLaunching()
     }
     if (options.previewToast)
         m_toast->showCopied(24, false);
+    // Started by `vellora --capture` while no instance ran: the capture follows the launch.
+    const QStringList &arguments = m_services.arguments;
+    if (arguments.size() == 2
+        && (arguments.at(1) == QLatin1String("--capture") || arguments.at(1) == QLatin1String("--capture-polish")))
+        QTimer::singleShot(0, this, [this, arguments] { handleArguments(arguments); });
+}
+
+void VelloraApp::handleArguments(const QStringList &arguments)
+{
+    if (arguments.size() == 2 && arguments.at(1) == QLatin1String("--capture"))
+        startCapture();
+    else if (arguments.size() == 2 && arguments.at(1) == QLatin1String("--capture-polish"))
+        startPolishedCapture();
+    else
+        applicationShouldHandleReopen();
 }
 
 void VelloraApp::applicationShouldHandleReopen()

@@ -42,6 +42,7 @@ VelloraApp::VelloraApp(const Services &services, QObject *parent)
     , m_messageAction(new QAction(this))
     , m_shortcutAction(new QAction(this))
     , m_currentStatus(QStringLiteral("就绪"))
+    , m_hotKeyRoute(services.hotKeys ? HotKeyRoute::KeyGrab : HotKeyRoute::DesktopSettings)
 {
     m_toast->setLanguageSource([this] { return language(); });
     m_captureAction->setObjectName(QStringLiteral("captureAction"));

@@ -67,6 +67,7 @@ void VelloraSettingsWindow::createWindow() {
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->setWindowTitle(velloraLocalized(QStringLiteral("Vellora 设置"), m_preferences.language()));
     m_view = new SettingsView(*this, m_preferences, m_appearance, m_keyStore, m_network, window);
+    m_view->setHotKeyRoute(m_hotKeyRoute);
     auto *layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     // The application menu lives in the window's menu bar, above the fixed content.
@@ -133,6 +134,12 @@ void VelloraSettingsWindow::setShowsInTaskbar(bool shows) {
     m_window->setWindowFlags(windowFlags());
     if (visible)
         m_window->show();
+}
+
+void VelloraSettingsWindow::setHotKeyRoute(HotKeyRoute route) {
+    m_hotKeyRoute = route;
+    if (m_view)
+        m_view->setHotKeyRoute(route);
 }
 
 bool VelloraSettingsWindow::writeScreenshot(const QString &path) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HotKeyRoute.h"
+
 #include <QMargins>
 #include <QObject>
 #include <QRect>
@@ -61,6 +63,10 @@ public:
     // the area allows and its tabs scroll. Returns the content's rectangle.
     static QRect placement(QSize content, QMargins frame, const QRect &available);
 
+    // How the hot key reaches the application, shown in the shortcut section.
+    void setHotKeyRoute(HotKeyRoute route);
+    HotKeyRoute hotKeyRoute() const { return m_hotKeyRoute; }
+
     // Writes the window's content as a PNG image. False when there is no
     // window yet or the file cannot be written.
     bool writeScreenshot(const QString &path) const;
@@ -88,4 +94,5 @@ private:
     QPointer<SettingsView> m_view;
     QPointer<QMenuBar> m_menuBar;
     bool m_showsInTaskbar = false;
+    HotKeyRoute m_hotKeyRoute = HotKeyRoute::KeyGrab;
 };

@@ -140,7 +140,10 @@ QString ScreenRegionCapture::defaultSelectorPath()
 
 bool ScreenRegionCapture::permissionGranted()
 {
-    return !qEnvironmentVariableIsEmpty("DISPLAY");
+    // X11 lets any client read the screen. On Wayland the desktop portal asks
+    // the user (or its stored answer) when the selector requests the picture,
+    // and a refusal comes back as the selector's permission error.
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 ScreenRegionCapture::PermissionSetup ScreenRegionCapture::permissionSetup()

@@ -70,8 +70,8 @@ public:
     static PermissionSetup permissionSetup(const QProcessEnvironment &environment,
                                            const std::function<QString(const QString &)> &findExecutable);
 
-    // Whether this session lets a client read the screen (X11 does; a Wayland
-    // session without X11 access does not).
+    // Whether this session has a way to read the screen: an X11 display, or a
+    // Wayland desktop whose portal is asked when the selection starts.
     static bool permissionGranted();
     // Opens the desktop's panel for the permission; false where there is none,
     // and then nothing happens.

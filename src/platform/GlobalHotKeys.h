@@ -48,13 +48,20 @@ public:
     // Grabs one combination: keyCode a macOS virtual key code, modifiers a mask
     // of 256 Command, 512 Shift, 2048 Option, 4096 Control. An Error (domain
     // ErrorDomain, a non-zero ErrorCode) when it is refused or cannot be mapped;
-    // nothing stays grabbed then. Main thread only.
+    // nothing stays grabbed then. A backend whose desktop answers later returns
+    // the handle and may report a refusal through registrationFailed(). Main
+    // thread only.
     virtual Result<Handle> registerHotKey(quint32 keyCode, quint32 modifiers, HotKeyId id) = 0;
 
     // Releases one registration; unknown handles are ignored. Main thread only.
     virtual void unregisterHotKey(Handle handle) = 0;
 
 signals:
+    // A registration that the desktop answers later (a portal, which may ask
+    // the user first) was refused after registerHotKey() had returned its
+    // handle; the handle is released. error: Refused when the desktop or the
+    // user said no, Unavailable when the desktop offers no global hot keys.
+    void registrationFailed(GlobalHotKeys::Handle handle, const Error &error);
     // A registered combination was pressed (once per press: a held key's
     // repeats are not reported). Delivered on the main thread from the event
     // loop, after the native event has been handled.
@@ -62,3 +69,4 @@ signals:
 };
 
 Q_DECLARE_METATYPE(GlobalHotKeys::HotKeyId)
+Q_DECLARE_METATYPE(Error)

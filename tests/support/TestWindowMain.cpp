@@ -6,7 +6,11 @@
 #include "TextWindow.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QPainter>
+#include <QTimer>
+
+#include <cstdio>
 
 namespace {
 
@@ -19,6 +23,29 @@ protected:
         painter.fillRect(QRect(0, 0, half, height()), QColor(255, 0, 0));
         painter.fillRect(QRect(half, 0, width() - half, height()), QColor(0, 0, 255));
     }
+};
+
+// Says "painted" on standard output once the window has drawn itself and the
+// compositor has had a moment to show it, so a test knows the pixels are there.
+class PaintReporter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !m_reported) {
+            m_reported = true;
+            QTimer::singleShot(200, this, [] {
+                std::puts("painted");
+                std::fflush(stdout);
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_reported = false;
 };
 
 } // namespace
@@ -36,6 +63,8 @@ int main(int argc, char **argv)
     else
         return 2;
     window->setWindowTitle(QStringLiteral("vellora-test-window"));
+    PaintReporter reporter;
+    window->installEventFilter(&reporter);
     window->resize(640, 360);
     window->show();
     return QApplication::exec();

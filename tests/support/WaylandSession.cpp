@@ -1,6 +1,11 @@
 #include "WaylandSession.h"
 
+#include "TestSupport.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDeadlineTimer>
+#include <functional>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -43,6 +48,11 @@ void collectWindows(const QJsonObject &node, const QString &name, std::vector<QJ
 
 WaylandSession::WaylandSession()
 {
+    // The logs of sway, the bus (with the portal's) and PipeWire stay for a look when asked.
+    if (qEnvironmentVariableIsSet("VELLORA_KEEP_WAYLAND_SESSION")) {
+        m_dir.setAutoRemove(false);
+        qInfo("Wayland session in %s", qPrintable(m_dir.path()));
+    }
     m_environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "SWAYSOCK"})
         m_environment.remove(QLatin1String(name));
@@ -50,6 +60,9 @@ WaylandSession::WaylandSession()
 
 WaylandSession::~WaylandSession()
 {
+    m_pointer.closeWriteChannel();
+    m_pointer.waitForFinished(2000);
+    stop(m_pointer);
     stop(m_sway);
     stop(m_pipewire);
     // The portal and its backends were started by the bus and end with it.
@@ -85,7 +98,7 @@ bool WaylandSession::start(const std::vector<Output> &outputs)
         m_environment.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"), m_portalFolder);
 
     if (!outputs.empty()) {
-        QString configuration = QStringLiteral("xwayland disable\ndefault_border none\nfocus_follows_mouse no\n");
+        QString configuration = QStringLiteral("xwayland disable\ndefault_border none\n");
         for (std::size_t i = 0; i < outputs.size(); ++i) {
             const Output &output = outputs[i];
             configuration += QStringLiteral("output HEADLESS-%1 mode %2x%3 position %4 %5 scale %6\n")
@@ -148,6 +161,16 @@ bool WaylandSession::start(const std::vector<Output> &outputs)
         }
         if (!ready)
             return fail(QStringLiteral("sway did not set up its outputs"));
+
+        // A headless desktop has no pointer until a client makes one.
+        for (const Output &output : outputs)
+            m_layout |= output.geometry;
+        m_pointer.setProcessEnvironment(m_environment);
+        m_pointer.start(QDir(TestSupport::binaryDir()).filePath(QStringLiteral("bin/vellora-test-pointer")), {});
+        while (!deadline.hasExpired() && !m_pointer.canReadLine())
+            m_pointer.waitForReadyRead(100);
+        if (m_pointer.readLine().trimmed() != "ready")
+            return fail(QStringLiteral("the virtual pointer did not come up"));
     }
 
     if (!startBus())
@@ -167,6 +190,30 @@ bool WaylandSession::start(const std::vector<Output> &outputs)
             QThread::msleep(20);
         if (!QFile::exists(socket))
             return fail(QStringLiteral("pipewire did not come up"));
+
+        // The portal runs from the first request, as on a desktop where it has
+        // been used before. Its wlroots backend can miss a message that arrives
+        // while it takes its name and then waits for the next one: it is started
+        // first and pinged until it answers, before the frontend talks to it.
+        const QString connectionName = QStringLiteral("wayland-session-%1").arg(quintptr(this));
+        {
+            QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, connectionName);
+            for (const QString &service : {QStringLiteral("org.freedesktop.impl.portal.desktop.wlr"),
+                                           QStringLiteral("org.freedesktop.portal.Desktop")}) {
+                bool answered = false;
+                for (int attempt = 0; attempt < 30 && !answered; ++attempt) {
+                    QDBusMessage ping = QDBusMessage::createMethodCall(
+                        service, QStringLiteral("/org/freedesktop/portal/desktop"),
+                        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+                    answered = bus.call(ping, QDBus::Block, 2000).type() == QDBusMessage::ReplyMessage;
+                }
+                if (!answered) {
+                    QDBusConnection::disconnectFromBus(connectionName);
+                    return fail(QStringLiteral("%1 did not answer").arg(service));
+                }
+            }
+        }
+        QDBusConnection::disconnectFromBus(connectionName);
     }
     return true;
 }
@@ -241,25 +288,37 @@ std::optional<QByteArray> WaylandSession::swaymsg(const QStringList &arguments) 
     return runClient(QStringLiteral("swaymsg"), arguments);
 }
 
+bool WaylandSession::pointerCommand(const QByteArray &command) const
+{
+    if (m_pointer.state() != QProcess::Running)
+        return false;
+    m_pointer.write(command + '\n');
+    const QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired() && !m_pointer.canReadLine())
+        m_pointer.waitForReadyRead(100);
+    return m_pointer.readLine().trimmed() == "ok";
+}
+
 bool WaylandSession::movePointer(int x, int y) const
 {
-    return swaymsg({QStringLiteral("seat"), QStringLiteral("seat0"), QStringLiteral("cursor"), QStringLiteral("set"),
-                    QString::number(x), QString::number(y)})
-        .has_value();
+    return pointerCommand(QStringLiteral("move %1 %2 %3 %4")
+                              .arg(x - m_layout.x())
+                              .arg(y - m_layout.y())
+                              .arg(m_layout.width())
+                              .arg(m_layout.height())
+                              .toLatin1());
 }
 
 bool WaylandSession::pressButton(bool down) const
 {
-    return swaymsg({QStringLiteral("seat"), QStringLiteral("seat0"), QStringLiteral("cursor"),
-                    down ? QStringLiteral("press") : QStringLiteral("release"), QStringLiteral("button1")})
-        .has_value();
+    return pointerCommand(down ? QByteArrayLiteral("press") : QByteArrayLiteral("release"));
 }
 
 bool WaylandSession::drag(int fromX, int fromY, int toX, int toY) const
 {
     if (!movePointer(fromX, fromY))
         return false;
-    QTest::qWait(50);
+    QTest::qWait(300);
     if (!pressButton(true))
         return false;
     constexpr int Steps = 4;
@@ -283,6 +342,33 @@ std::vector<QJsonObject> WaylandSession::visibleWindows(const QString &name) con
     if (const std::optional<QByteArray> tree = swaymsg({QStringLiteral("-t"), QStringLiteral("get_tree")}))
         collectWindows(QJsonDocument::fromJson(*tree).object(), name, found);
     return found;
+}
+
+QByteArray WaylandSession::describeWindows() const
+{
+    QByteArray text;
+    const std::function<void(const QJsonObject &)> describe = [&](const QJsonObject &node) {
+        const QString type = node.value(QStringLiteral("type")).toString();
+        if (type == QLatin1String("con") || type == QLatin1String("floating_con")) {
+            const QJsonObject rect = node.value(QStringLiteral("rect")).toObject();
+            text += QStringLiteral("%1 visible=%2 fullscreen=%3 at %4,%5 %6x%7\n")
+                        .arg(node.value(QStringLiteral("app_id")).toString())
+                        .arg(node.value(QStringLiteral("visible")).toBool())
+                        .arg(node.value(QStringLiteral("fullscreen_mode")).toInt())
+                        .arg(rect.value(QStringLiteral("x")).toInt())
+                        .arg(rect.value(QStringLiteral("y")).toInt())
+                        .arg(rect.value(QStringLiteral("width")).toInt())
+                        .arg(rect.value(QStringLiteral("height")).toInt())
+                        .toUtf8();
+        }
+        for (const char *children : {"nodes", "floating_nodes"}) {
+            for (const QJsonValue child : node.value(QLatin1String(children)).toArray())
+                describe(child.toObject());
+        }
+    };
+    if (const std::optional<QByteArray> tree = swaymsg({QStringLiteral("-t"), QStringLiteral("get_tree")}))
+        describe(QJsonDocument::fromJson(*tree).object());
+    return text;
 }
 
 bool WaylandSession::waitForWindows(const QString &name, int count, int timeoutMs) const

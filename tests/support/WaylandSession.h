@@ -65,12 +65,16 @@ public:
     // Waits until count windows of that name are visible (any number when count is 0).
     bool waitForWindows(const QString &name, int count = 0, int timeoutMs = 30000) const;
 
+    // Every window of sway's tree, one a line, for failure messages.
+    QByteArray describeWindows() const;
+
     // The text on the clipboard as another client reads it.
     QString clipboardText() const;
 
 private:
     bool fail(const QString &message);
     bool startBus();
+    bool pointerCommand(const QByteArray &command) const;
 
     QTemporaryDir m_dir;
     QString m_configuration;
@@ -82,4 +86,7 @@ private:
     QProcess m_bus;
     QProcess m_pipewire;
     QProcess m_sway;
+    // The virtual pointer (vellora-test-pointer); mutable: commands are written to it.
+    mutable QProcess m_pointer;
+    QRect m_layout;
 };

@@ -395,6 +395,18 @@
         <translation>Cancel Recording</translation>
     </message>
     <message>
+        <source>快捷键由 X11 直接注册。</source>
+        <translation>The shortcut is registered with X11 directly.</translation>
+    </message>
+    <message>
+        <source>快捷键通过桌面的全局快捷键门户注册，桌面可能会请你确认。</source>
+        <translation>The shortcut is registered through the desktop's global shortcuts portal; the desktop may ask you to confirm it.</translation>
+    </message>
+    <message>
+        <source>此桌面没有全局快捷键门户：请在系统键盘设置中添加自定义快捷键，运行以下命令（识字并复制、识字并 AI 润色）：</source>
+        <translation>This desktop has no global shortcuts portal: add a custom shortcut in the system's keyboard settings that runs one of these commands (recognise and copy, recognise and polish with AI):</translation>
+    </message>
+    <message>
         <source>界面模式</source>
         <translation>Theme</translation>
     </message>

@@ -394,6 +394,18 @@
         <translation>取消錄製</translation>
     </message>
     <message>
+        <source>快捷键由 X11 直接注册。</source>
+        <translation>快捷鍵由 X11 直接註冊。</translation>
+    </message>
+    <message>
+        <source>快捷键通过桌面的全局快捷键门户注册，桌面可能会请你确认。</source>
+        <translation>快捷鍵透過桌面的全域快捷鍵入口註冊，桌面可能會請你確認。</translation>
+    </message>
+    <message>
+        <source>此桌面没有全局快捷键门户：请在系统键盘设置中添加自定义快捷键，运行以下命令（识字并复制、识字并 AI 润色）：</source>
+        <translation>此桌面沒有全域快捷鍵入口：請在系統鍵盤設定中新增自訂快捷鍵，執行以下指令（識字並複製、識字並 AI 潤色）：</translation>
+    </message>
+    <message>
         <source>界面模式</source>
         <translation>介面模式</translation>
     </message>

@@ -177,6 +177,8 @@ private:
     void polish(const QString &text);
     void finishRecognitionFailure(const QString &titleKey, const std::optional<QString> &detail);
     void finishCopied(const QString &text, bool polished);
+    // Shows the copy's outcome and ends the session.
+    void endCopy(const QString &text, bool polished, bool copied);
     void endSession();
     // The interface language preference, read afresh for every text.
     QString language() const;

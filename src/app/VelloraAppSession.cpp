@@ -2,6 +2,8 @@
 // optionally polish the text, and copy it, with a toast and a status line.
 #include "VelloraApp.h"
 
+#include "WaylandClipboard.h"
+
 #include "AIKeychain.h"
 #include "AppColorScheme.h"
 #include "NativeAppAppearance.h"
@@ -16,6 +18,7 @@
 #include "VelloraIcon.h"
 #include "VelloraSettingsWindow.h"
 #include "VelloraToast.h"
+#include "WaylandClipboard.h"
 #include "X11TrayColors.h"
 
 #include <QAction>
@@ -249,10 +252,20 @@ void VelloraApp::finishRecognitionFailure(const QString &titleKey, const std::op
 
 void VelloraApp::finishCopied(const QString &text, bool polished)
 {
+    // A Wayland client without the keyboard focus cannot set the clipboard itself.
+    if (WaylandClipboard::available()) {
+        WaylandClipboard::copy(text, this, [this, text, polished](bool copied) { endCopy(text, polished, copied); });
+        return;
+    }
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear(QClipboard::Clipboard);
     clipboard->setText(text, QClipboard::Clipboard);
-    if (!clipboard->ownsClipboard()) {
+    endCopy(text, polished, clipboard->ownsClipboard());
+}
+
+void VelloraApp::endCopy(const QString &text, bool polished, bool copied)
+{
+    if (!copied) {
         m_toast->show(translated(QStringLiteral("复制到剪贴板失败")), std::nullopt,
                       ToastSymbol::ExclamationmarkTriangleFill, VelloraToast::warningColor(), false);
         m_toast->finishProgress();

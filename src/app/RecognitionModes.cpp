@@ -1,10 +1,11 @@
 #include "RecognitionModes.h"
 
 #include "PersistentClipboard.h"
+#include "QuietStandardError.h"
 #include "TextMetrics.h"
 #include "TextRecognizer.h"
 
-#include <QDir>
+#include <QImage>
 
 #include <cstdio>
 
@@ -17,20 +18,27 @@ void writeLine(FILE *stream, const QString &line)
     std::fflush(stream);
 }
 
-// A relative path resolves against the current directory.
-QString absolutePath(const QString &path)
+// The file's text. libpng and libtiff print lines of their own about a broken
+// file; the mode's one line says it already.
+Result<QString> recognizeImageFile(TextEngine &engine, const QByteArray &path)
 {
-    return QDir::current().absoluteFilePath(path);
+    const Result<QImage> image = [&path] {
+        const QuietStandardError quiet;
+        return TextRecognizer::decodeFile(path);
+    }();
+    if (!image.ok())
+        return image.error();
+    return TextRecognizer::recognize(engine, image.value());
 }
 
 } // namespace
 
 namespace RecognitionModes {
 
-int benchmarkFile(TextEngine &engine, const QString &path)
+int benchmarkFile(TextEngine &engine, const QByteArray &path)
 {
     const double start = TextMetrics::monotonicSeconds();
-    const Result<QString> text = TextRecognizer::recognize(engine, absolutePath(path));
+    const Result<QString> text = recognizeImageFile(engine, path);
     if (!text.ok()) {
         writeLine(stderr, QStringLiteral("OCR benchmark failed: ") + text.error().description);
         return 1;
@@ -53,9 +61,9 @@ int benchmarkWarmup(TextEngine &engine)
     return 0;
 }
 
-int recognizeFile(TextEngine &engine, const QString &path)
+int recognizeFile(TextEngine &engine, const QByteArray &path)
 {
-    const Result<QString> text = TextRecognizer::recognize(engine, absolutePath(path));
+    const Result<QString> text = recognizeImageFile(engine, path);
     if (!text.ok()) {
         writeLine(stderr, QStringLiteral("识别失败：") + text.error().description);
         return 1;

@@ -104,7 +104,7 @@ int VelloraApp::main(int argc, char **argv)
     if (isMode(arguments, QLatin1StringView("--benchmark-ocr-file"), 3)) {
         return runOffscreen(argc, argv, [&] {
             TesseractTextEngine engine;
-            return RecognitionModes::benchmarkFile(engine, arguments.at(2));
+            return RecognitionModes::benchmarkFile(engine, QByteArray(argv[2]));
         });
     }
     // Warm-up benchmark: exactly --benchmark-ocr-warmup.
@@ -118,7 +118,7 @@ int VelloraApp::main(int argc, char **argv)
     if (isMode(arguments, QLatin1StringView("--ocr-file"), 3)) {
         return runOffscreen(argc, argv, [&] {
             TesseractTextEngine engine;
-            return RecognitionModes::recognizeFile(engine, arguments.at(2));
+            return RecognitionModes::recognizeFile(engine, QByteArray(argv[2]));
         });
     }
 

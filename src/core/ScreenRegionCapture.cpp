@@ -2,6 +2,7 @@
 
 #include "ChildProcess.h"
 #include "FileLock.h"
+#include "ImageDecoding.h"
 
 #include <QColorSpace>
 #include <QCoreApplication>
@@ -189,14 +190,9 @@ Result<QImage> ScreenRegionCapture::decodeCapture(const QString &path)
     QImageReader reader(path);
     // The size comes from the header, so an oversized capture is refused undecoded.
     const QSize size = reader.size();
-    if (!reader.canRead() || size.width() < 1 || size.height() < 1
-        || qint64(size.width()) * qint64(size.height()) > MaximumPixels)
+    if (!reader.canRead() || !ImageDecoding::withinLimit(size))
         return unreadableImage();
-    // The limit above bounds one capture to 160 MB of pixels; Qt's own default
-    // allocation limit (128 MB) would refuse the largest captures we accept.
-    constexpr int CaptureAllocationMegabytes = 256;
-    if (QImageReader::allocationLimit() < CaptureAllocationMegabytes)
-        QImageReader::setAllocationLimit(CaptureAllocationMegabytes);
+    ImageDecoding::allowImagesWithinLimit();
     QImage image = reader.read();
     if (image.isNull() || image.size() != size)
         return unreadableImage();

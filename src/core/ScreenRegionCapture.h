@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ImageDecoding.h"
 #include "Result.h"
 
 #include <QFuture>
@@ -27,7 +28,7 @@ public:
     // An image, nothing when the user cancelled the selection, or an error.
     using Outcome = Result<std::optional<QImage>>;
 
-    static constexpr qint64 MaximumPixels = 40'000'000;
+    static constexpr qint64 MaximumPixels = ImageDecoding::MaximumPixels;
 
     // selectorPath: the selector executable; by default the one beside this executable.
     explicit ScreenRegionCapture(const QString &selectorPath = defaultSelectorPath(), QObject *parent = nullptr);

@@ -1,9 +1,11 @@
 #include "TextRecognizer.h"
 
+#include "ImageDecoding.h"
 #include "TextEngine.h"
 
 #include <QColorSpace>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
@@ -13,7 +15,12 @@
 #include <QPromise>
 #include <QThreadPool>
 
+#include <cerrno>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -104,22 +111,52 @@ Result<QString> TextRecognizer::recognize(TextEngine &engine, const QImage &imag
 }
 
 Result<QString> TextRecognizer::recognize(TextEngine &engine, const QString &imagePath) {
-    const QFileInfo file(imagePath);
-    if (!file.exists()) {
-        return Error{imageFileErrorDomain, 1,
-                     QStringLiteral("The file “%1” does not exist.").arg(QDir::toNativeSeparators(imagePath))};
+    Result<QImage> image = decodeFile(QFile::encodeName(imagePath));
+    if (!image.ok())
+        return image.error();
+    return recognize(engine, image.value());
+}
+
+Result<QImage> TextRecognizer::decodeFile(const QByteArray &path) {
+    // Shown as the system would decode it; the file itself is opened by its bytes.
+    const QString shown = QDir::toNativeSeparators(QDir::current().absoluteFilePath(QFile::decodeName(path)));
+    const auto fail = [&shown](qint64 code, const QString &format) {
+        return Error{imageFileErrorDomain, code, format.arg(shown)};
+    };
+    struct stat info = {};
+    if (::stat(path.constData(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return fail(1, QStringLiteral("The file “%1” does not exist."));
+        return fail(2, QStringLiteral("The file “%1” cannot be read."));
     }
-    if (!file.isFile() || !file.isReadable()) {
-        return Error{imageFileErrorDomain, 2,
-                     QStringLiteral("The file “%1” cannot be read.").arg(QDir::toNativeSeparators(imagePath))};
+    QFile file;
+    const int descriptor = S_ISREG(info.st_mode) ? ::open(path.constData(), O_RDONLY | O_CLOEXEC) : -1;
+    if (descriptor < 0 || !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (descriptor >= 0)
+            ::close(descriptor);
+        return fail(2, QStringLiteral("The file “%1” cannot be read."));
     }
-    QImageReader reader(file.absoluteFilePath());
+    // The content decides the format; the name's suffix names it where the
+    // content cannot (a format without a signature).
+    auto readerOwner = std::make_unique<QImageReader>(&file);
+    if (!readerOwner->canRead() && file.seek(0)) {
+        readerOwner =
+            std::make_unique<QImageReader>(&file, QFileInfo(QFile::decodeName(path)).suffix().toLower().toLatin1());
+    }
+    QImageReader &reader = *readerOwner;
     reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (size.isValid() && !ImageDecoding::withinLimit(size)) {
+        return Error{imageFileErrorDomain, 4,
+                     QStringLiteral("The image “%1” has %2 × %3 pixels, more than the 40,000,000 that can be "
+                                    "recognised.")
+                         .arg(shown, QString::number(size.width()), QString::number(size.height()))};
+    }
+    ImageDecoding::allowImagesWithinLimit();
     QImage image = reader.read();
     if (image.isNull()) {
         return Error{imageFileErrorDomain, 3,
-                     QStringLiteral("The file “%1” is not an image that can be read (%2).")
-                         .arg(QDir::toNativeSeparators(imagePath), reader.errorString())};
+                     QStringLiteral("The file “%1” is not an image that can be read (%2).").arg(shown, reader.errorString())};
     }
     // Images tagged with another colour space are read in sRGB, as a screen
     // capture is.
@@ -128,7 +165,7 @@ Result<QString> TextRecognizer::recognize(TextEngine &engine, const QString &ima
         image.format() != QImage::Format_MonoLSB) {
         image.convertToColorSpace(QColorSpace(QColorSpace::SRgb));
     }
-    return recognize(engine, image);
+    return image;
 }
 
 QFuture<Result<QString>> TextRecognizer::recognizeAsync(TextEngine &engine, const QImage &image) {

@@ -2,6 +2,7 @@
 
 #include "Result.h"
 
+#include <QByteArray>
 #include <QFuture>
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,14 @@ public:
     // undecodable file fails with an Error that says so. Blocks; any thread.
     static Result<QString> recognize(TextEngine &engine, const QString &imagePath);
     static Result<QString> recognize(TextEngine &engine, const QImage &image);
+
+    // The image in the file at path, given as the system's bytes (a file name
+    // need not be valid UTF-8; a relative path starts in the current folder),
+    // turned as its orientation says and read in sRGB. Fails with domain
+    // "TextRecognition.ImageFile" and code 1 for a missing file, 2 for one that
+    // cannot be read, 3 for one that is not a readable image, 4 for one over
+    // ImageDecoding::MaximumPixels. Blocks; any thread.
+    static Result<QImage> decodeFile(const QByteArray &path);
 
     // recognize() on the global thread pool, never on the caller's thread.
     static QFuture<Result<QString>> recognizeAsync(TextEngine &engine, const QImage &image);

@@ -206,19 +206,25 @@ private slots:
     void sizeLimit_data()
     {
         QTest::addColumn<QSize>("size");
+        QTest::addColumn<QImage::Format>("format");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("exactly 40,000,000 pixels") << QSize(8000, 5000) << true;
-        QTest::newRow("one row more") << QSize(8000, 5001) << false;
-        QTest::newRow("one pixel") << QSize(1, 1) << true;
+        // One bit a pixel keeps the files small; the limit counts pixels, not bytes.
+        QTest::newRow("exactly 40,000,000 pixels") << QSize(8000, 5000) << QImage::Format_Mono << true;
+        QTest::newRow("one row more") << QSize(8000, 5001) << QImage::Format_Mono << false;
+        QTest::newRow("one pixel") << QSize(1, 1) << QImage::Format_Mono << true;
+        QTest::newRow("exactly 40,000,000 pixels, 16-bit RGBA") << QSize(8000, 5000) << QImage::Format_RGBA64 << true;
     }
 
     void sizeLimit()
     {
         QFETCH(QSize, size);
+        QFETCH(QImage::Format, format);
         QFETCH(bool, accepted);
-        // One bit a pixel keeps the file small; the limit is about decoded pixels.
-        QImage image(size, QImage::Format_Mono);
-        image.fill(1);
+        QImage image(size, format);
+        if (format == QImage::Format_Mono)
+            image.fill(1);
+        else
+            image.fill(Qt::white);
         const QString path = m_dir.filePath(QStringLiteral("size.png"));
         QVERIFY(image.save(path));
         const Result<QImage> decoded = ScreenRegionCapture::decodeCapture(path);

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
 #include <memory>
 
 using Observations = QList<TextObservation>;
@@ -235,6 +236,79 @@ private slots:
         QVERIFY2(result.error().description.contains(expectedWords), qPrintable(result.error().description));
         QVERIFY2(result.error().description.contains(name), qPrintable(result.error().description));
         QVERIFY(engine.calls().isEmpty());
+    }
+
+    // One limit for every path, counted in pixels whatever the depth: a large
+    // 8-bit image and a 16-bit one at the limit decode; one row over is
+    // refused from the header, before anything is decoded.
+    void imagesWithinTheLimitDecode_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QImage::Format>("format");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("6000 × 6000, 8-bit RGBA") << QSize(6000, 6000) << QImage::Format_ARGB32 << true;
+        QTest::newRow("exactly 40,000,000 pixels, 16-bit RGBA") << QSize(8000, 5000) << QImage::Format_RGBA64 << true;
+        QTest::newRow("one row more, 1 bit a pixel") << QSize(8000, 5001) << QImage::Format_Mono << false;
+    }
+
+    void imagesWithinTheLimitDecode() {
+        QFETCH(QSize, size);
+        QFETCH(QImage::Format, format);
+        QFETCH(bool, accepted);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("large.png");
+        {
+            QImage image(size, format);
+            QVERIFY(!image.isNull());
+            if (format == QImage::Format_Mono)
+                image.fill(1);
+            else
+                image.fill(Qt::white);
+            QVERIFY(image.save(path));
+        }
+        ScriptedTextEngine engine;
+        engine.script({ScriptedTextEngine::lines({"large"})});
+        const Result<QString> recognized = TextRecognizer::recognize(engine, path);
+        QVERIFY2(recognized.ok() == accepted, qPrintable(recognized.ok() ? recognized.value()
+                                                                         : recognized.error().description));
+        if (accepted) {
+            QCOMPARE(recognized.value(), "large");
+            QCOMPARE(engine.calls().size(), 1);
+            const QImage decoded = engine.calls().first().image;
+            QCOMPARE(decoded.size(), size);
+            QCOMPARE(decoded.pixelColor(size.width() - 1, size.height() - 1), QColor(Qt::white));
+        } else {
+            QCOMPARE(recognized.error().domain, "TextRecognition.ImageFile");
+            QCOMPARE(recognized.error().code, 4);
+            QVERIFY2(recognized.error().description.contains("8000 × 5001"),
+                     qPrintable(recognized.error().description));
+            QVERIFY(engine.calls().isEmpty());
+        }
+    }
+
+    // A file name is the system's bytes, UTF-8 or not; the content decides the
+    // format where the suffix is missing or wrong.
+    void fileNamesAreTheSystemsBytes_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("not UTF-8") << QByteArray("bad\xff.png");
+        QTest::newRow("UTF-8 Chinese") << QByteArray("截图.png");
+        QTest::newRow("no suffix") << QByteArray("capture");
+        QTest::newRow("a PNG named .jpg") << QByteArray("capture.jpg");
+    }
+
+    void fileNamesAreTheSystemsBytes() {
+        QFETCH(QByteArray, name);
+        QTemporaryDir dir;
+        const QString saved = dir.filePath("saved.png");
+        QImage image(30, 20, QImage::Format_RGB32);
+        image.fill(QColor(10, 200, 30));
+        QVERIFY(image.save(saved));
+        const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
+        QVERIFY(::rename(QFile::encodeName(saved).constData(), path.constData()) == 0);
+
+        const Result<QImage> decoded = TextRecognizer::decodeFile(path);
+        QVERIFY2(decoded.ok(), qPrintable(decoded.ok() ? QString() : decoded.error().description));
+        QCOMPARE(decoded.value().size(), QSize(30, 20));
+        QCOMPARE(decoded.value().pixelColor(5, 5), QColor(10, 200, 30));
     }
 
     void asyncRunsOffTheCallersThread() {

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "XSupport.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFont>
@@ -11,6 +12,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
 
 using TestSupport::ProcessResult;
 
@@ -72,6 +75,20 @@ private slots:
         QFile notes(m_notAnImage);
         QVERIFY(notes.open(QIODevice::WriteOnly));
         notes.write("this is plain text with an image's name\n");
+        // Files cut off after their headers, as an interrupted download leaves them.
+        for (const char *format : {"tiff", "png"}) {
+            QBuffer whole;
+            QVERIFY(whole.open(QIODevice::WriteOnly));
+            QVERIFY(blank.save(&whole, format));
+            QFile cut(m_dir.filePath(QStringLiteral("cut.") + QLatin1String(format)));
+            QVERIFY(cut.open(QIODevice::WriteOnly));
+            cut.write(whole.data().left(whole.data().size() / 3));
+        }
+        // A name that is not UTF-8: the command line carries it as bytes.
+        QFile::copy(m_textImage, m_dir.filePath(QStringLiteral("copy.png")));
+        const QByteArray notUtf8 = QFile::encodeName(m_dir.path()) + "/text\xff.png";
+        QVERIFY(::rename(QFile::encodeName(m_dir.filePath(QStringLiteral("copy.png"))).constData(),
+                         notUtf8.constData()) == 0);
     }
 
     void benchmarkPrintsTimeAndCount() {
@@ -91,6 +108,30 @@ private slots:
         const ProcessResult result = vellora({QStringLiteral("--benchmark-ocr-file"), m_blankImage});
         QCOMPARE(result.exitCode, 0);
         QVERIFY(QString::fromUtf8(result.standardOutput).trimmed().endsWith(QStringLiteral(" output_characters=0")));
+    }
+
+    // A file name that is not UTF-8 reaches the file as the same bytes. QProcess
+    // writes arguments as UTF-8, so the shell hands the name over.
+    void fileNamesAreTheCommandLinesBytes_data() {
+        QTest::addColumn<QString>("flag");
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("OCR benchmark") << QStringLiteral("--benchmark-ocr-file")
+                                       << QStringLiteral("^ocr_seconds=\\d+\\.\\d{3} output_characters=\\d+\\n$");
+        QTest::newRow("file recognition") << QStringLiteral("--ocr-file") << QStringLiteral("Vellora");
+    }
+
+    void fileNamesAreTheCommandLinesBytes() {
+        QFETCH(QString, flag);
+        QFETCH(QString, pattern);
+        const ProcessResult result = TestSupport::run(
+            QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("cd \"$2\" && exec \"$0\" \"$1\" \"$(printf 'text\\377.png')\""),
+             TestSupport::velloraExecutable(), flag, m_dir.path()},
+            {}, childEnvironment(), 180000);
+        QCOMPARE(QString::fromUtf8(result.standardError), QString());
+        QCOMPARE(result.exitCode, 0);
+        const QString output = QString::fromUtf8(result.standardOutput);
+        QVERIFY2(QRegularExpression(pattern).match(output).hasMatch(), qPrintable(output));
     }
 
     // Scripts read the figures: a locale with a decimal comma must not change them.
@@ -130,6 +171,16 @@ private slots:
         QTest::newRow("ocr-file, not an image") << "--ocr-file"
                                                 << "notes.png"
                                                 << "识别失败：";
+        // libtiff and libpng would add lines of their own.
+        QTest::newRow("benchmark, truncated TIFF") << "--benchmark-ocr-file"
+                                                   << "cut.tiff"
+                                                   << "OCR benchmark failed: ";
+        QTest::newRow("ocr-file, truncated TIFF") << "--ocr-file"
+                                                  << "cut.tiff"
+                                                  << "识别失败：";
+        QTest::newRow("ocr-file, truncated PNG") << "--ocr-file"
+                                                 << "cut.png"
+                                                 << "识别失败：";
     }
 
     void failuresAreOneLineAndStatusOne() {

@@ -1,210 +1,45 @@
 #include "OcrSamples.h"
 
-#include <QFont>
+#include "OcrTexts.h"
+#include "SampleCanvas.h"
+#include "WidgetSamples.h"
+
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
-#include <random>
+
+using namespace SampleCanvas;
+using OcrTexts::Locale;
+using OcrTexts::Vocabulary;
 
 namespace OcrSamples {
 namespace {
 
-const QString sansSc = QStringLiteral("Noto Sans CJK SC");
-const QString sansTc = QStringLiteral("Noto Sans CJK TC");
-const QString mono = QStringLiteral("Noto Sans Mono CJK SC");
-
-// ---------------------------------------------------------------------------
-// Text sources
-
-const QStringList simplifiedSentences = {
-    QStringLiteral("按下快捷键后拖动鼠标框选屏幕上的区域，识别出的文字会自动复制到剪贴板。"),
-    QStringLiteral("所有识别都在本机完成，图片不会上传到任何服务器。"),
-    QStringLiteral("如果识别结果有错别字，可以使用 AI 润色功能进行修正。"),
-    QStringLiteral("设置窗口中可以修改服务地址、模型名称和润色提示词。"),
-    QStringLiteral("开启云同步后，配置文件会保存在云盘的应用文件夹里。"),
-    QStringLiteral("我们在周五下午三点开会讨论下一个版本的发布计划。"),
-    QStringLiteral("请在提交之前确认所有测试都已通过，并更新变更日志。"),
-    QStringLiteral("这个问题通常是由于网络连接不稳定造成的，请稍后重试。"),
-    QStringLiteral("新版本改进了中英文混排文本的识别准确率。"),
-    QStringLiteral("会议纪要已经整理完毕，发送给了所有参会人员。"),
-    QStringLiteral("春天来了，公园里的花都开了，到处都是散步的人。"),
-    QStringLiteral("由于天气原因，原定于明天的户外活动改为线上进行。"),
-    QStringLiteral("数据表明，用户最常用的功能是截图识字和一键复制。"),
-    QStringLiteral("为了保护隐私，密钥只保存在系统的钥匙串中。"),
-    QStringLiteral("这本书讲述了一个普通人在大城市里奋斗的故事。"),
-    QStringLiteral("检查更新时会验证安装包的签名，确保文件没有被篡改。"),
-};
-
-const QStringList traditionalSentences = {
-    QStringLiteral("按下快捷鍵後拖動滑鼠框選螢幕上的區域，辨識出的文字會自動複製到剪貼簿。"),
-    QStringLiteral("所有辨識都在本機完成，圖片不會上傳到任何伺服器。"),
-    QStringLiteral("如果辨識結果有錯別字，可以使用潤飾功能進行修正。"),
-    QStringLiteral("設定視窗中可以修改服務位址、模型名稱和提示詞。"),
-    QStringLiteral("我們在星期五下午三點開會討論下一個版本的發佈計畫。"),
-    QStringLiteral("請在提交之前確認所有測試都已通過，並更新變更紀錄。"),
-    QStringLiteral("這個問題通常是由於網路連線不穩定造成的，請稍後再試。"),
-    QStringLiteral("會議紀錄已經整理完畢，寄給了所有與會人員。"),
-    QStringLiteral("春天來了，公園裡的花都開了，到處都是散步的人。"),
-    QStringLiteral("由於天氣因素，原定於明天的戶外活動改為線上進行。"),
-    QStringLiteral("為了保護隱私，金鑰只儲存在系統的鑰匙圈中。"),
-    QStringLiteral("這本書講述了一個普通人在大城市裡奮鬥的故事。"),
-};
-
-const QStringList englishSentences = {
-    QStringLiteral("Press the shortcut and drag over the part of the screen you want to read."),
-    QStringLiteral("Recognition runs entirely on this computer; nothing is uploaded."),
-    QStringLiteral("The recognised text is copied to the clipboard automatically."),
-    QStringLiteral("Please review the pull request before Friday afternoon."),
-    QStringLiteral("Our quarterly report shows steady growth in every region."),
-    QStringLiteral("If the connection drops, the download resumes where it stopped."),
-    QStringLiteral("The quick brown fox jumps over the lazy dog near the river bank."),
-    QStringLiteral("Settings are synchronised through a JSON file in your cloud drive."),
-    QStringLiteral("Version numbers follow the usual major, minor and patch scheme."),
-    QStringLiteral("Keep your API key secret and rotate it when a colleague leaves."),
-};
-
-const QStringList codeLines = {
-    QStringLiteral("for (int i = 0; i < count; ++i) {"),
-    QStringLiteral("    total += values[i] * weight;"),
-    QStringLiteral("if (result.ok() && !text.isEmpty())"),
-    QStringLiteral("return QStringLiteral(\"zh-Hans\");"),
-    QStringLiteral("const auto path = dir.filePath(\"config.json\");"),
-    QStringLiteral("def parse(line: str) -> dict[str, int]:"),
-    QStringLiteral("    return {k: int(v) for k, v in pairs}"),
-    QStringLiteral("git commit -m \"Fix the retry\" && git push"),
-    QStringLiteral("SELECT name, price FROM items WHERE id = 42;"),
-    QStringLiteral("let total = items.map(x => x.price).sum();"),
-    QStringLiteral("curl -s https://api.example.com/v1/models | jq ."),
-    QStringLiteral("#include <QString> // text"),
-    QStringLiteral("std::vector<int> sizes{12, 16, 28};"),
-    QStringLiteral("export PATH=$HOME/.local/bin:$PATH"),
-};
-
-const QStringList mixedLines = {
-    QStringLiteral("订单号 20240517-0931，金额 ¥1,280.50"),
-    QStringLiteral("请访问 https://example.com/docs/ocr 查看文档"),
-    QStringLiteral("联系邮箱：support@example.com"),
-    QStringLiteral("版本 v2.3.1 已于 2024 年 5 月 17 日发布"),
-    QStringLiteral("使用 DeepSeek 模型 deepseek-chat 进行润色"),
-    QStringLiteral("服务器 192.168.1.20:8080 响应时间 35 ms"),
-    QStringLiteral("下载速度 12.5 MB/s，剩余 3 分钟"),
-    QStringLiteral("发送到 li.wei@company.cn 和 team@example.org"),
-    QStringLiteral("电话 010-6552 3388，传真 010-6552 3399"),
-    QStringLiteral("CPU 占用 37%，内存 2.4 GB / 16 GB"),
-    QStringLiteral("打开 Settings > General 修改快捷键 Ctrl+Shift+2"),
-    QStringLiteral("第 3 章 Python 入门（共 12 节）"),
-    QStringLiteral("API 地址：https://api.deepseek.com/v1"),
-    QStringLiteral("会议时间 14:30–15:00，会议室 B-204"),
-};
-
-const QStringList menuItems = {
-    QStringLiteral("选区识字并复制"), QStringLiteral("选区识字并 AI 润色"), QStringLiteral("打开设置…"),
-    QStringLiteral("检查更新"),       QStringLiteral("关于 Vellora"),       QStringLiteral("退出"),
-    QStringLiteral("新建窗口"),       QStringLiteral("Open Recent"),        QStringLiteral("Save As…"),
-    QStringLiteral("复制链接"),       QStringLiteral("粘贴并匹配样式"),     QStringLiteral("Show in Folder"),
-    QStringLiteral("显示隐藏文件"),   QStringLiteral("Export as PDF"),      QStringLiteral("全部选择"),
-};
-
-const QStringList menuShortcuts = {QStringLiteral("Ctrl+N"), QStringLiteral("Ctrl+S"), QStringLiteral("Ctrl+Shift+S"),
-                                   QStringLiteral("Ctrl+C"), QStringLiteral("Ctrl+Q"), QStringLiteral("F5")};
-
-const QStringList uiLabels = {
-    QStringLiteral("通用"),    QStringLiteral("快捷键"),         QStringLiteral("界面语言"),
-    QStringLiteral("外观"),    QStringLiteral("服务地址"),       QStringLiteral("模型"),
-    QStringLiteral("API Key"), QStringLiteral("自动检查更新"),   QStringLiteral("云同步"),
-    QStringLiteral("Accent"),  QStringLiteral("隐藏菜单栏图标"), QStringLiteral("Language"),
-};
-
-const QStringList uiValues = {
-    QStringLiteral("简体中文"),
-    QStringLiteral("English"),
-    QStringLiteral("跟随系统"),
-    QStringLiteral("deepseek-chat"),
-    QStringLiteral("已保存"),
-    QStringLiteral("Ctrl+Shift+Super+2"),
-    QStringLiteral("https://api.deepseek.com"),
-    QStringLiteral("每天"),
-    QStringLiteral("已开启"),
-    QStringLiteral("Terracotta"),
-    QStringLiteral("深色"),
-    QStringLiteral("v1.4.2"),
-};
-
-const QStringList uiButtons = {QStringLiteral("取消"),  QStringLiteral("确定"),     QStringLiteral("保存"),
-                               QStringLiteral("Apply"), QStringLiteral("测试连接"), QStringLiteral("OK")};
-
-const QStringList tableHeaders = {QStringLiteral("名称"), QStringLiteral("数量"), QStringLiteral("单价"),
-                                  QStringLiteral("Status"), QStringLiteral("日期")};
-const QStringList tableNames = {QStringLiteral("显示器"),     QStringLiteral("键盘"),  QStringLiteral("Mouse"),
-                                QStringLiteral("扩展坞"),     QStringLiteral("耳机"),  QStringLiteral("USB-C 线"),
-                                QStringLiteral("笔记本电脑"), QStringLiteral("Webcam")};
-const QStringList tableStatus = {QStringLiteral("已发货"), QStringLiteral("Pending"), QStringLiteral("已完成"),
-                                 QStringLiteral("退货"), QStringLiteral("OK")};
-
-// ---------------------------------------------------------------------------
-
-struct Theme {
-    QColor background;
-    QColor text;
-    QColor secondary;
-    QColor accent;
-    QColor rule;
-};
-
-Theme theme(bool dark) {
-    if (dark)
-        return {QColor(0x1f, 0x1f, 0x22), QColor(0xe8, 0xe8, 0xea), QColor(0x9a, 0x9a, 0xa0), QColor(0x2f, 0x6f, 0xeb),
-                QColor(0x4a, 0x4a, 0x50)};
-    return {QColor(0xfb, 0xfb, 0xfb), QColor(0x1d, 0x1d, 0x1f), QColor(0x6e, 0x6e, 0x73), QColor(0x24, 0x6b, 0xfd),
-            QColor(0xc8, 0xc8, 0xcc)};
+QStringList families(Locale locale, const QString &style) {
+    const QString script = locale == Locale::Simplified    ? QStringLiteral("zh-Hans")
+                           : locale == Locale::Traditional ? QStringLiteral("zh-Hant")
+                                                           : QString();
+    return SampleCanvas::families(script, style);
 }
 
-class Generator {
-public:
-    explicit Generator(unsigned seed)
-        : m_random(seed) {}
-
-    int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(m_random); }
-    const QString &pick(const QStringList &list) { return list.at(pick(int(list.size()))); }
-    bool chance(double p) { return std::uniform_real_distribution<double>(0, 1)(m_random) < p; }
-
-    QStringList pickDistinct(const QStringList &list, int count) {
-        QStringList copy = list;
-        std::shuffle(copy.begin(), copy.end(), m_random);
-        return copy.mid(0, std::min<qsizetype>(count, copy.size()));
-    }
-
-private:
-    std::mt19937 m_random;
-};
-
-QFont font(const QString &family, int pixelSize, bool bold = false) {
-    QFont f(family);
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    f.setHintingPreference(QFont::PreferNoHinting);
-    return f;
-}
-
-// A canvas in logical pixels, stored at `scale` device pixels per pixel.
-QImage canvas(int width, int height, int scale, const QColor &background) {
-    QImage image(width * scale, height * scale, QImage::Format_RGB32);
-    image.setDevicePixelRatio(scale);
-    image.fill(background);
-    return image;
+QString monoFamily(Generator &g) {
+    return g.pick(QStringList{QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("DejaVu Sans Mono"),
+                              QStringLiteral("Liberation Mono")});
 }
 
 // Breaks a paragraph into lines no wider than width: between any two Chinese
 // characters, at spaces in Latin text.
-QStringList wrap(const QString &text, const QFontMetrics &metrics, int width) {
+QStringList wrap(const QString &text, const QFontMetrics &metrics, int width, int firstIndent) {
     QStringList lines;
     QString line;
     QString word;
+    const auto limit = [&] { return lines.isEmpty() ? width - firstIndent : width; };
     const auto flushWord = [&] {
         if (word.isEmpty())
             return;
-        if (!line.isEmpty() && metrics.horizontalAdvance(line + word) > width) {
+        if (!line.isEmpty() && metrics.horizontalAdvance(line + word) > limit()) {
             lines << line.trimmed();
             line = word;
         } else {
@@ -236,268 +71,498 @@ QStringList wrap(const QString &text, const QFontMetrics &metrics, int width) {
     return lines;
 }
 
-Sample paragraph(Generator &g, const QString &category, int pixelSize, int scale, bool dark) {
-    const QStringList &source = category == u"paragraph-sc"   ? simplifiedSentences
-                                : category == u"paragraph-tc" ? traditionalSentences
-                                                              : englishSentences;
-    const QString family = category == u"paragraph-tc" ? sansTc : sansSc;
-    const QStringList sentences = g.pickDistinct(source, 2 + g.pick(3));
-    const QString separator = category == u"paragraph-en" ? QStringLiteral(" ") : QString();
-    const QFont f = font(family, pixelSize);
-    const QFontMetrics metrics(f);
-    const int width = pixelSize * (category == u"paragraph-en" ? 30 : 20) + g.pick(pixelSize * 6);
-    const QStringList lines = wrap(sentences.join(separator), metrics, width);
-    const int lineHeight = qRound(pixelSize * 1.6);
-    const int margin = 6 + g.pick(12);
-    const Theme t = theme(dark);
-    QImage image = canvas(width + 2 * margin, int(lines.size()) * lineHeight + 2 * margin, scale, t.background);
-    QPainter p(&image);
-    p.setFont(f);
-    p.setPen(t.text);
-    for (int i = 0; i < lines.size(); ++i)
-        p.drawText(margin, margin + i * lineHeight + metrics.ascent(), lines.at(i));
-    return {QString(), category, image, lines.join(u'\n'), pixelSize, scale, dark};
+int baselineIn(const QFontMetrics &metrics, int top, int rowHeight) {
+    return top + (rowHeight + metrics.ascent() - metrics.descent()) / 2;
 }
 
-Sample plainLines(Generator &g, const QString &category, int pixelSize, int scale, bool dark) {
-    const bool code = category == u"code";
-    const QStringList lines = g.pickDistinct(code ? codeLines : mixedLines, 3 + g.pick(3));
-    const QFont f = font(code ? mono : sansSc, pixelSize);
+Drawn paragraph(Generator &g, const Vocabulary &v, Locale locale, const Look &look, int size) {
+    const QString style = locale == Locale::English ? g.pick(QStringList{QStringLiteral("sans"), QStringLiteral("serif")})
+                                                    : g.pick(QStringList{QStringLiteral("sans"), QStringLiteral("sans"),
+                                                                         QStringLiteral("serif"), QStringLiteral("kai")});
+    const QString family = g.pick(families(locale, style));
+    const QFont f = font(family, size, look);
     const QFontMetrics metrics(f);
+    const bool english = locale == Locale::English;
+    const QString text = g.pickDistinct(v.sentences, 2 + g.pick(3)).join(english ? QStringLiteral(" ") : QString());
+    const int width = size * (english ? g.between(22, 40) : g.between(14, 30));
+    const int indent = !english && g.chance(0.3) ? 2 * metrics.horizontalAdvance(QStringLiteral("中")) : 0;
+    const QStringList lines = wrap(text, metrics, width, indent);
+    const int lineHeight = qRound(size * (1.35 + 0.1 * g.pick(5)));
+    QStringList truth;
+    QString heading;
+    const QFont headingFont = font(family, size + 4, look, true);
+    const QFontMetrics headingMetrics(headingFont);
+    if (g.chance(0.3))
+        heading = g.pick(v.titles);
+    const int headingHeight = heading.isEmpty() ? 0 : qRound((size + 4) * 1.8);
+    const int margin = g.between(4, 14);
+    const QSize content(width + 2 * margin, headingHeight + int(lines.size()) * lineHeight + 2 * margin);
+    const QImage image = compose(g, look, content, [&](QPainter &p) {
+        p.fillRect(QRect(QPoint(), content), look.theme.window);
+        p.setPen(look.theme.text);
+        if (!heading.isEmpty()) {
+            p.setFont(headingFont);
+            p.drawText(margin, margin + headingMetrics.ascent(), heading);
+        }
+        p.setFont(f);
+        for (int i = 0; i < lines.size(); ++i)
+            p.drawText(margin + (i == 0 ? indent : 0), margin + headingHeight + i * lineHeight + metrics.ascent(),
+                       lines.at(i));
+    });
+    if (!heading.isEmpty())
+        truth << heading;
+    truth << lines;
+    return {image, truth, family};
+}
+
+Drawn code(Generator &g, const Vocabulary &v, OcrTexts::Half half, const Look &look, int size) {
+    const QString family = monoFamily(g);
+    const QFont f = font(family, size, look);
+    const QFontMetrics metrics(f);
+    QStringList lines = g.pickDistinct(OcrTexts::half(OcrTexts::codeLines, half), 3 + g.pick(4));
+    if (!v.codeComments.isEmpty() && g.chance(0.7))
+        lines.insert(g.pick(int(lines.size()) + 1), g.pick(v.codeComments));
     int width = 0;
-    for (const QString &line : lines)
+    for (const QString &line : std::as_const(lines))
         width = std::max(width, metrics.horizontalAdvance(line));
-    const int lineHeight = qRound(pixelSize * (code ? 1.45 : 1.7));
-    const int margin = 6 + g.pick(10);
-    Theme t = theme(dark);
-    if (code && dark)
-        t.background = QColor(0x28, 0x2c, 0x34);
-    QImage image =
-        canvas(width + 2 * margin + g.pick(40), int(lines.size()) * lineHeight + 2 * margin, scale, t.background);
-    QPainter p(&image);
-    p.setFont(f);
-    // Code gets a few syntax colours per line.
+    const int lineHeight = qRound(size * 1.45);
+    const int margin = g.between(4, 12);
+    const QSize content(width + 2 * margin + g.pick(40), int(lines.size()) * lineHeight + 2 * margin);
+    const bool dark = look.theme.name == u"dark";
+    const QColor background = dark ? QColor(0x28, 0x2c, 0x34) : look.theme.name == u"grey" ? QColor(0xee, 0xee, 0xee)
+                                                                                          : QColor(Qt::white);
     const QList<QColor> colours = dark ? QList<QColor>{QColor(0xab, 0xb2, 0xbf), QColor(0xc6, 0x78, 0xdd),
                                                        QColor(0x98, 0xc3, 0x79), QColor(0x61, 0xaf, 0xef)}
                                        : QList<QColor>{QColor(0x24, 0x29, 0x2e), QColor(0xd7, 0x3a, 0x49),
                                                        QColor(0x03, 0x2f, 0x62), QColor(0x6f, 0x42, 0xc1)};
-    for (int i = 0; i < lines.size(); ++i) {
-        p.setPen(code ? colours.at(g.pick(int(colours.size()))) : t.text);
-        p.drawText(margin, margin + i * lineHeight + metrics.ascent(), lines.at(i));
+    const QColor comment = dark ? QColor(0x7f, 0x84, 0x8e) : QColor(0x6a, 0x73, 0x7d);
+    QList<QColor> lineColours;
+    for (const QString &line : std::as_const(lines)) {
+        const bool isComment = line.startsWith(u'#') || line.startsWith(u"//") || line.startsWith(u"/*");
+        lineColours << (isComment ? comment : colours.at(g.pick(int(colours.size()))));
     }
-    return {QString(), category, image, lines.join(u'\n'), pixelSize, scale, dark};
+    const QImage image = compose(g, look, content, [&](QPainter &p) {
+        p.fillRect(QRect(QPoint(), content), background);
+        p.setFont(f);
+        for (int i = 0; i < lines.size(); ++i) {
+            p.setPen(lineColours.at(i));
+            p.drawText(margin, margin + i * lineHeight + metrics.ascent(), lines.at(i));
+        }
+    });
+    return {image, lines, family};
 }
 
-Sample menu(Generator &g, int pixelSize, int scale, bool dark) {
-    const QStringList items = g.pickDistinct(menuItems, 4 + g.pick(3));
-    const QFont f = font(sansSc, pixelSize);
+// lineCount lines, or 2 to 5.
+Drawn mixed(Generator &g, const Vocabulary &v, Locale locale, const Look &look, int size, int lineCount = 0) {
+    const QString family = g.pick(families(locale, QStringLiteral("sans")));
+    const QFont f = font(family, size, look);
     const QFontMetrics metrics(f);
-    const int rowHeight = qRound(pixelSize * 1.8);
-    int labelWidth = 0;
-    for (const QString &item : items)
-        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(item));
-    const int shortcutWidth = metrics.horizontalAdvance(QStringLiteral("Ctrl+Shift+S"));
-    const int padding = pixelSize;
-    const int width = padding + labelWidth + 2 * padding + shortcutWidth + padding;
-    const int pad = 5;
-    const Theme t = theme(dark);
-    QImage image = canvas(width, int(items.size()) * rowHeight + 2 * pad, scale, t.background);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setFont(f);
-    const int highlighted = g.pick(int(items.size()));
-    QStringList truth;
+    const QStringList lines = g.pickDistinct(v.mixedLines, lineCount > 0 ? lineCount : 2 + g.pick(4));
+    int width = 0;
+    for (const QString &line : lines)
+        width = std::max(width, metrics.horizontalAdvance(line));
+    const int lineHeight = qRound(size * (1.5 + 0.1 * g.pick(4)));
+    const int margin = g.between(4, 12);
+    const QSize content(width + 2 * margin + g.pick(30), int(lines.size()) * lineHeight + 2 * margin);
+    const QImage image = compose(g, look, content, [&](QPainter &p) {
+        p.fillRect(QRect(QPoint(), content), look.theme.window);
+        p.setFont(f);
+        p.setPen(look.theme.text);
+        for (int i = 0; i < lines.size(); ++i)
+            p.drawText(margin, margin + i * lineHeight + metrics.ascent(), lines.at(i));
+    });
+    return {image, lines, family};
+}
+
+void drawCheckMark(QPainter &p, const QRectF &box, const QColor &colour) {
+    QPainterPath path;
+    path.moveTo(box.left() + box.width() * 0.2, box.top() + box.height() * 0.52);
+    path.lineTo(box.left() + box.width() * 0.42, box.top() + box.height() * 0.74);
+    path.lineTo(box.left() + box.width() * 0.8, box.top() + box.height() * 0.28);
+    p.setPen(QPen(colour, std::max(1.5, box.width() / 7), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(path);
+}
+
+Drawn menu(Generator &g, const Vocabulary &v, Locale locale, const Look &look, int size) {
+    const QString family = g.pick(families(locale, QStringLiteral("sans")));
+    const QFont f = font(family, size, look);
+    const QFontMetrics metrics(f);
+    const QStringList items = g.pickDistinct(v.menuItems, 4 + g.pick(5));
+    QStringList shortcuts;
+    QList<bool> checked;
     for (int i = 0; i < items.size(); ++i) {
-        const int top = pad + i * rowHeight;
-        const int baseline = top + (rowHeight + metrics.ascent() - metrics.descent()) / 2;
-        if (i == highlighted) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(t.accent);
-            p.drawRoundedRect(QRectF(4, top, width - 8, rowHeight), 4, 4);
-        }
-        p.setPen(i == highlighted ? QColor(Qt::white) : t.text);
-        p.drawText(padding, baseline, items.at(i));
-        QString line = items.at(i);
-        if (g.chance(0.5)) {
-            const QString shortcut = g.pick(menuShortcuts);
-            p.setPen(i == highlighted ? QColor(Qt::white) : t.secondary);
-            p.drawText(width - padding - metrics.horizontalAdvance(shortcut), baseline, shortcut);
-            line += u' ' + shortcut;
-        }
-        truth << line;
+        shortcuts << (g.chance(0.55) ? g.pick(OcrTexts::menuShortcuts) : QString());
+        checked << g.chance(0.12);
     }
-    return {QString(), QStringLiteral("menu"), image, truth.join(u'\n'), pixelSize, scale, dark};
-}
-
-Sample ui(Generator &g, int pixelSize, int scale, bool dark) {
-    const QStringList labels = g.pickDistinct(uiLabels, 3 + g.pick(2));
-    const QFont f = font(sansSc, pixelSize);
-    const QFont title = font(sansSc, pixelSize + 2, true);
-    const QFontMetrics metrics(f);
-    const QFontMetrics titleMetrics(title);
-    const int rowHeight = qRound(pixelSize * 2.2);
-    const int labelWidth = pixelSize * 7;
-    int valueWidth = 0;
-    for (const QString &value : uiValues)
-        valueWidth = std::max(valueWidth, metrics.horizontalAdvance(value) + 2 * pixelSize);
-    const int margin = pixelSize;
-    const int width = margin + labelWidth + valueWidth + margin;
-    const int height = margin + rowHeight + int(labels.size()) * rowHeight + rowHeight + margin;
-    const Theme t = theme(dark);
-    QImage image = canvas(width, height, scale, t.background);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QStringList truth;
-    const QString heading = g.pick(QStringList{QStringLiteral("偏好设置"), QStringLiteral("AI 润色"),
-                                               QStringLiteral("General Settings"), QStringLiteral("外观与主题")});
-    p.setFont(title);
-    p.setPen(t.text);
-    p.drawText(margin, margin + titleMetrics.ascent(), heading);
-    truth << heading;
-    p.setFont(f);
-    for (int i = 0; i < labels.size(); ++i) {
-        const int top = margin + rowHeight + i * rowHeight;
-        const int baseline = top + (rowHeight + metrics.ascent() - metrics.descent()) / 2;
-        p.setPen(t.secondary);
-        p.drawText(margin, baseline, labels.at(i));
-        // The value sits in a field with a border.
-        const QString value = g.pick(uiValues);
-        const QRectF field(margin + labelWidth, top + rowHeight * 0.12, valueWidth - margin, rowHeight * 0.76);
-        p.setPen(t.rule);
-        p.setBrush(dark ? QColor(0x2a, 0x2a, 0x2e) : QColor(Qt::white));
-        p.drawRoundedRect(field, 4, 4);
-        p.setPen(t.text);
-        p.drawText(int(field.left()) + pixelSize / 2, baseline, value);
-        truth << labels.at(i) + u' ' + value;
+    const int submenu = g.chance(0.3) ? g.pick(int(items.size())) : -1;
+    if (submenu >= 0)
+        shortcuts[submenu].clear();
+    const int rowHeight = qRound(size * (1.6 + 0.1 * g.pick(4)));
+    const int gutter = qRound(size * 1.6);
+    int labelWidth = 0;
+    int shortcutWidth = 0;
+    for (int i = 0; i < items.size(); ++i) {
+        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(items.at(i)));
+        shortcutWidth = std::max(shortcutWidth, metrics.horizontalAdvance(shortcuts.at(i)));
     }
-    // Two buttons at the bottom right, the default one filled with the accent.
-    const QStringList buttons = g.pickDistinct(uiButtons, 2);
-    int x = width - margin;
-    const int top = height - margin - rowHeight;
-    QStringList buttonTexts;
-    for (int i = int(buttons.size()) - 1; i >= 0; --i) {
-        const int w = metrics.horizontalAdvance(buttons.at(i)) + 2 * pixelSize;
-        x -= w;
-        const QRectF rect(x, top + rowHeight * 0.1, w, rowHeight * 0.8);
-        p.setPen(i == 1 ? Qt::NoPen : QPen(t.rule));
-        p.setBrush(i == 1 ? t.accent : (dark ? QColor(0x3a, 0x3a, 0x3e) : QColor(Qt::white)));
-        p.drawRoundedRect(rect, 5, 5);
-        p.setPen(i == 1 ? QColor(Qt::white) : t.text);
-        p.drawText(x + pixelSize, top + (rowHeight + metrics.ascent() - metrics.descent()) / 2, buttons.at(i));
-        x -= pixelSize / 2;
-        buttonTexts.prepend(buttons.at(i));
+    const int width = gutter + labelWidth + 2 * size + shortcutWidth + size;
+    QList<int> separatorsAfter;
+    for (int i = 1; i + 1 < items.size(); ++i) {
+        if (g.chance(0.2))
+            separatorsAfter << i;
     }
-    truth << buttonTexts.join(u' ');
-    return {QString(), QStringLiteral("ui"), image, truth.join(u'\n'), pixelSize, scale, dark};
-}
-
-Sample table(Generator &g, int pixelSize, int scale, bool dark) {
-    const int columns = 3 + g.pick(3);
-    const QStringList headers = tableHeaders.mid(0, columns);
-    const int rows = 3 + g.pick(3);
-    const QFont f = font(sansSc, pixelSize);
-    const QFontMetrics metrics(f);
-    QList<QStringList> cells;
-    cells << headers;
-    for (int r = 0; r < rows; ++r) {
-        QStringList row;
-        for (int c = 0; c < columns; ++c) {
-            switch (c) {
-            case 0:
-                row << g.pick(tableNames);
-                break;
-            case 1:
-                row << QString::number(1 + g.pick(250));
-                break;
-            case 2:
-                row << QStringLiteral("%1.%2").arg(5 + g.pick(3000)).arg(g.pick(100), 2, 10, QLatin1Char('0'));
-                break;
-            case 3:
-                row << g.pick(tableStatus);
-                break;
-            default:
-                row << QStringLiteral("2024-%1-%2")
-                           .arg(1 + g.pick(12), 2, 10, QLatin1Char('0'))
-                           .arg(1 + g.pick(28), 2, 10, QLatin1Char('0'));
+    const int separatorHeight = qRound(size * 0.6);
+    const int pad = 4;
+    const int height = 2 * pad + int(items.size()) * rowHeight + int(separatorsAfter.size()) * separatorHeight;
+    const int highlighted = g.chance(0.7) ? g.pick(int(items.size())) : -1;
+    const QColor background = look.theme.name == u"dark" ? QColor(0x2c, 0x2c, 0x30) : look.theme.field;
+    const QImage image = compose(g, look, QSize(width, height), [&](QPainter &p) {
+        p.fillRect(QRect(0, 0, width, height), background);
+        p.setFont(f);
+        int top = pad;
+        for (int i = 0; i < items.size(); ++i) {
+            const int baseline = baselineIn(metrics, top, rowHeight);
+            const bool active = i == highlighted;
+            if (active) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(look.theme.accent);
+                p.drawRoundedRect(QRectF(3, top, width - 6, rowHeight), 4, 4);
+            }
+            const QColor text = active ? look.theme.accentText : look.theme.text;
+            if (checked.at(i))
+                drawCheckMark(p, QRectF(size * 0.4, top + rowHeight * 0.25, size * 0.8, size * 0.8), text);
+            p.setPen(text);
+            p.drawText(gutter, baseline, items.at(i));
+            if (!shortcuts.at(i).isEmpty()) {
+                p.setPen(active ? look.theme.accentText : look.theme.secondary);
+                p.drawText(width - size - metrics.horizontalAdvance(shortcuts.at(i)), baseline, shortcuts.at(i));
+            }
+            if (i == submenu) {
+                QPainterPath arrow;
+                const double cx = width - size * 1.1;
+                const double cy = top + rowHeight / 2.0;
+                arrow.moveTo(cx - size * 0.15, cy - size * 0.3);
+                arrow.lineTo(cx + size * 0.15, cy);
+                arrow.lineTo(cx - size * 0.15, cy + size * 0.3);
+                p.setPen(QPen(text, 1.5));
+                p.setBrush(Qt::NoBrush);
+                p.drawPath(arrow);
+            }
+            top += rowHeight;
+            if (separatorsAfter.contains(i)) {
+                p.setPen(QPen(look.theme.rule, 1));
+                p.drawLine(QPointF(gutter / 2.0, top + separatorHeight / 2.0),
+                           QPointF(width - gutter / 2.0, top + separatorHeight / 2.0));
+                top += separatorHeight;
             }
         }
+    });
+    QStringList truth;
+    for (int i = 0; i < items.size(); ++i)
+        truth << (shortcuts.at(i).isEmpty() ? items.at(i) : items.at(i) + u' ' + shortcuts.at(i));
+    return {image, truth, family};
+}
+
+QString tableCell(Generator &g, const Vocabulary &v, int column) {
+    switch (column) {
+    case 0:
+        return g.pick(v.tableProducts);
+    case 1:
+        return QString::number(1 + g.pick(250));
+    case 2:
+        return QStringLiteral("%1.%2").arg(5 + g.pick(3000)).arg(g.pick(100), 2, 10, QLatin1Char('0'));
+    case 3:
+        return g.pick(v.tableStatus);
+    default:
+        return QStringLiteral("2024-%1-%2")
+            .arg(1 + g.pick(12), 2, 10, QLatin1Char('0'))
+            .arg(1 + g.pick(28), 2, 10, QLatin1Char('0'));
+    }
+}
+
+Drawn table(Generator &g, const Vocabulary &v, Locale locale, const Look &look, int size) {
+    const QString family = g.pick(families(locale, QStringLiteral("sans")));
+    const QFont f = font(family, size, look);
+    const QFont headerFont = font(family, size, look, g.chance(0.5));
+    const QFontMetrics metrics(f);
+    const int columns = 3 + g.pick(3);
+    const int rows = 3 + g.pick(4);
+    QList<QStringList> cells{v.tableHeaders.mid(0, columns)};
+    for (int r = 0; r < rows; ++r) {
+        QStringList row;
+        for (int c = 0; c < columns; ++c)
+            row << tableCell(g, v, c);
         cells << row;
     }
     QList<int> widths(columns, 0);
-    for (const QStringList &row : cells) {
+    for (const QStringList &row : std::as_const(cells)) {
         for (int c = 0; c < columns; ++c)
-            widths[c] = std::max(widths[c], metrics.horizontalAdvance(row.at(c)) + pixelSize);
+            widths[c] = std::max(widths[c], QFontMetrics(headerFont).horizontalAdvance(row.at(c)) + size + g.pick(size));
     }
-    const int rowHeight = qRound(pixelSize * 1.9);
-    int width = 1;
-    for (int w : widths)
+    const int rowHeight = qRound(size * (1.6 + 0.1 * g.pick(5)));
+    int width = 0;
+    for (int w : std::as_const(widths))
         width += w;
-    const int height = int(cells.size()) * rowHeight + 1;
-    const Theme t = theme(dark);
-    QImage image = canvas(width + 2, height + 2, scale, t.background);
-    QPainter p(&image);
-    p.setFont(f);
-    // A tinted header row.
-    p.fillRect(QRectF(1, 1, width, rowHeight), dark ? QColor(0x33, 0x33, 0x38) : QColor(0xee, 0xf0, 0xf4));
-    QStringList truth;
-    for (int r = 0; r < cells.size(); ++r) {
-        int x = 1;
-        const int baseline = 1 + r * rowHeight + (rowHeight + metrics.ascent() - metrics.descent()) / 2;
-        for (int c = 0; c < columns; ++c) {
-            p.setPen(t.text);
-            p.drawText(x + pixelSize / 2, baseline, cells.at(r).at(c));
-            x += widths[c];
+    const int height = int(cells.size()) * rowHeight;
+    // Full grid, rows only, or no lines; shaded alternate rows; a selected row.
+    const int grid = g.pick(4);
+    const bool alternate = g.chance(0.4);
+    const int selected = g.chance(0.3) ? 1 + g.pick(rows) : -1;
+    const QImage image = compose(g, look, QSize(width + 1, height + 1), [&](QPainter &p) {
+        p.fillRect(QRect(0, 0, width + 1, height + 1), look.theme.field);
+        p.fillRect(QRect(0, 0, width + 1, rowHeight), look.theme.header);
+        for (int r = 1; r < cells.size(); ++r) {
+            const QRect band(0, r * rowHeight, width + 1, rowHeight);
+            if (r == selected)
+                p.fillRect(band, look.theme.accent);
+            else if (alternate && r % 2 == 0)
+                p.fillRect(band, look.theme.alternate);
         }
-        truth << cells.at(r).join(u' ');
+        for (int r = 0; r < cells.size(); ++r) {
+            int x = 0;
+            const int baseline = baselineIn(metrics, r * rowHeight, rowHeight);
+            p.setFont(r == 0 ? headerFont : f);
+            p.setPen(r == selected ? look.theme.accentText : look.theme.text);
+            for (int c = 0; c < columns; ++c) {
+                const QString &cell = cells.at(r).at(c);
+                const bool number = r > 0 && (c == 1 || c == 2);
+                const int textX = number ? x + widths[c] - size / 2 - metrics.horizontalAdvance(cell) : x + size / 2;
+                p.drawText(textX, baseline, cell);
+                x += widths[c];
+            }
+        }
+        p.setPen(QPen(look.theme.rule, 1));
+        if (grid < 3) {
+            for (int r = 0; r <= cells.size(); ++r)
+                p.drawLine(QPointF(0, r * rowHeight + 0.5), QPointF(width, r * rowHeight + 0.5));
+        }
+        if (grid < 2) {
+            int x = 0;
+            for (int c = 0; c <= columns; ++c) {
+                p.drawLine(QPointF(x + 0.5, 0), QPointF(x + 0.5, height));
+                if (c < columns)
+                    x += widths[c];
+            }
+        }
+    });
+    QStringList truth;
+    for (const QStringList &row : std::as_const(cells))
+        truth << row.join(u' ');
+    return {image, truth, family};
+}
+
+Drawn settings(Generator &g, const Vocabulary &v, Locale locale, const Look &look, int size) {
+    const QString family = g.pick(families(locale, QStringLiteral("sans")));
+    const QFont f = font(family, size, look);
+    const QFont titleFont = font(family, size + 2, look, true);
+    const QFontMetrics metrics(f);
+    const QFontMetrics titleMetrics(titleFont);
+    const QStringList labels = g.pickDistinct(v.settingLabels, 3 + g.pick(3));
+    // Each row: a field with a value, a check box, or a switch.
+    QList<int> kinds;
+    QStringList values;
+    QList<bool> on;
+    for (int i = 0; i < labels.size(); ++i) {
+        kinds << g.pick(3);
+        values << g.pick(v.fieldValues);
+        on << g.chance(0.6);
     }
-    // Grid lines, one logical pixel wide.
-    p.setPen(QPen(dark ? QColor(0x5a, 0x5a, 0x60) : QColor(0xb0, 0xb0, 0xb8), 1));
-    for (int r = 0; r <= cells.size(); ++r)
-        p.drawLine(1, 1 + r * rowHeight, width, 1 + r * rowHeight);
-    int x = 1;
-    for (int c = 0; c <= columns; ++c) {
-        p.drawLine(x, 1, x, 1 + int(cells.size()) * rowHeight);
-        if (c < columns)
-            x += widths[c];
-    }
-    return {QString(), QStringLiteral("table"), image, truth.join(u'\n'), pixelSize, scale, dark};
+    const int rowHeight = qRound(size * (2.0 + 0.1 * g.pick(4)));
+    int labelWidth = 0;
+    for (const QString &label : labels)
+        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(label));
+    labelWidth += 2 * size;
+    int valueWidth = 0;
+    for (const QString &value : std::as_const(values))
+        valueWidth = std::max(valueWidth, metrics.horizontalAdvance(value) + 2 * size);
+    const int margin = size;
+    const QString title = g.chance(0.7) ? g.pick(v.titles) : QString();
+    const int titleHeight = title.isEmpty() ? 0 : rowHeight;
+    const QStringList buttons = g.pickDistinct(v.buttons, 1 + g.pick(2));
+    const int width = std::max(margin + labelWidth + valueWidth + margin, margin * 2 + int(buttons.size()) * 6 * size);
+    const int height = margin + titleHeight + int(labels.size()) * rowHeight + rowHeight + margin;
+    const QColor fieldBorder = look.theme.rule;
+    const QImage image = compose(g, look, QSize(width, height), [&](QPainter &p) {
+        p.fillRect(QRect(0, 0, width, height), look.theme.window);
+        if (!title.isEmpty()) {
+            p.setFont(titleFont);
+            p.setPen(look.theme.text);
+            p.drawText(margin, margin + titleMetrics.ascent(), title);
+        }
+        p.setFont(f);
+        for (int i = 0; i < labels.size(); ++i) {
+            const int top = margin + titleHeight + i * rowHeight;
+            const int baseline = baselineIn(metrics, top, rowHeight);
+            if (kinds.at(i) == 1) {
+                // A check box before its label.
+                const QRectF box(margin, top + (rowHeight - size) / 2.0, size, size);
+                p.setPen(QPen(on.at(i) ? look.theme.accent : fieldBorder, 1));
+                p.setBrush(on.at(i) ? look.theme.accent : look.theme.field);
+                p.drawRoundedRect(box, 3, 3);
+                if (on.at(i))
+                    drawCheckMark(p, box, look.theme.accentText);
+                p.setPen(look.theme.text);
+                p.drawText(int(box.right()) + size / 2, baseline, labels.at(i));
+                continue;
+            }
+            p.setPen(look.theme.secondary);
+            p.drawText(margin, baseline, labels.at(i));
+            if (kinds.at(i) == 0) {
+                const QRectF field(margin + labelWidth, top + rowHeight * 0.14, valueWidth, rowHeight * 0.72);
+                p.setPen(QPen(fieldBorder, 1));
+                p.setBrush(look.theme.field);
+                p.drawRoundedRect(field, 4, 4);
+                p.setPen(look.theme.text);
+                p.drawText(int(field.left()) + size / 2, baseline, values.at(i));
+            } else {
+                // A switch: a rounded track with a knob.
+                const QRectF track(margin + labelWidth, top + (rowHeight - size) / 2.0, size * 1.8, size);
+                p.setPen(Qt::NoPen);
+                p.setBrush(on.at(i) ? look.theme.accent : look.theme.rule);
+                p.drawRoundedRect(track, size / 2.0, size / 2.0);
+                p.setBrush(Qt::white);
+                const double knob = size - 4;
+                p.drawEllipse(QRectF(on.at(i) ? track.right() - knob - 2 : track.left() + 2, track.top() + 2, knob,
+                                     knob));
+            }
+        }
+        // Buttons at the bottom right; the last one is the default, filled.
+        int x = width - margin;
+        const int top = height - margin - rowHeight;
+        for (int i = int(buttons.size()) - 1; i >= 0; --i) {
+            const bool isDefault = i == int(buttons.size()) - 1;
+            const int w = metrics.horizontalAdvance(buttons.at(i)) + 2 * size;
+            x -= w;
+            const QRectF rect(x, top + rowHeight * 0.12, w, rowHeight * 0.76);
+            p.setPen(isDefault ? Qt::NoPen : QPen(fieldBorder, 1));
+            p.setBrush(isDefault ? look.theme.accent : look.theme.field);
+            p.drawRoundedRect(rect, 5, 5);
+            p.setPen(isDefault ? look.theme.accentText : look.theme.text);
+            p.drawText(x + size, baselineIn(metrics, top, rowHeight), buttons.at(i));
+            x -= size / 2;
+        }
+    });
+    QStringList truth;
+    if (!title.isEmpty())
+        truth << title;
+    for (int i = 0; i < labels.size(); ++i)
+        truth << (kinds.at(i) == 0 ? labels.at(i) + u' ' + values.at(i) : labels.at(i));
+    truth << buttons.join(u' ');
+    return {image, truth, family};
+}
+
+const QStringList drawnCategories{QStringLiteral("paragraph-sc"), QStringLiteral("paragraph-tc"),
+                                  QStringLiteral("paragraph-en"), QStringLiteral("code"),
+                                  QStringLiteral("mixed"),        QStringLiteral("menu"),
+                                  QStringLiteral("table"),        QStringLiteral("settings")};
+
+Locale localeFor(Generator &g, const QString &category) {
+    if (category == u"paragraph-sc")
+        return Locale::Simplified;
+    if (category == u"paragraph-tc")
+        return Locale::Traditional;
+    if (category == u"paragraph-en")
+        return Locale::English;
+    const int pick = g.pick(10);
+    return pick < 4 ? Locale::Simplified : pick < 7 ? Locale::Traditional : Locale::English;
+}
+
+Look lookFor(Generator &g, int index) {
+    Look look;
+    look.scale = index % 3 == 2 ? 2 : 1;
+    look.lcd = look.scale == 1 && g.chance(0.3);
+    const int theme = g.pick(10);
+    look.theme = SampleCanvas::theme(theme < 5 ? QStringLiteral("light")
+                                     : theme < 8 ? QStringLiteral("dark")
+                                                 : QStringLiteral("grey"));
+    const QList<QFont::HintingPreference> hinting{QFont::PreferNoHinting, QFont::PreferVerticalHinting,
+                                                  QFont::PreferFullHinting};
+    look.hinting = hinting.at(g.pick(3));
+    return look;
+}
+
+Sample make(Generator &g, const QString &category, OcrTexts::Half half, int index) {
+    const Look look = lookFor(g, index);
+    const QList<int> sizes{12, 13, 14, 15, 16, 18, 20, 22, 24, 28};
+    // Screens at 2x show the same logical sizes with twice the pixels; they
+    // rarely use the largest sizes.
+    const int size = sizes.at(g.pick(look.scale == 2 ? 6 : int(sizes.size())));
+    const Locale locale = localeFor(g, category);
+    const Vocabulary v = OcrTexts::vocabulary(locale, half);
+    Drawn drawn;
+    if (category.startsWith(u"paragraph"))
+        drawn = paragraph(g, v, locale, look, size);
+    else if (category == u"code")
+        drawn = code(g, v, half, look, size);
+    else if (category == u"mixed")
+        drawn = mixed(g, v, locale, look, size);
+    else if (category == u"menu")
+        drawn = menu(g, v, locale, look, size);
+    else if (category == u"table")
+        drawn = table(g, v, locale, look, size);
+    else if (category == u"settings")
+        drawn = settings(g, v, locale, look, size);
+    else
+        drawn = WidgetSamples::make(g, category, v, look, size);
+    Sample sample;
+    sample.name = QStringLiteral("%1-%2").arg(category).arg(index, 2, 10, QLatin1Char('0'));
+    sample.category = category;
+    sample.image = drawn.image;
+    sample.truth = drawn.truth.join(u'\n');
+    // Code comments carry the script of the locale only when one was drawn.
+    sample.script = v.script;
+    sample.font = drawn.font;
+    sample.pixelSize = size;
+    sample.scale = look.scale;
+    sample.theme = look.theme.name;
+    sample.lcd = look.lcd;
+    return sample;
 }
 
 } // namespace
 
 QStringList categories() {
-    return {QStringLiteral("ui"),           QStringLiteral("paragraph-sc"), QStringLiteral("paragraph-tc"),
-            QStringLiteral("paragraph-en"), QStringLiteral("code"),         QStringLiteral("mixed"),
-            QStringLiteral("menu"),         QStringLiteral("table")};
+    return drawnCategories + WidgetSamples::categories();
 }
 
-std::vector<Sample> generate(int countPerCategory, unsigned seed) {
-    Generator g(seed);
-    const QList<int> sizes{12, 13, 14, 15, 16, 18, 20, 22, 24, 28};
+std::vector<Sample> generate(Set set, int countPerCategory) {
+    const OcrTexts::Half half = set == Set::Tuning ? OcrTexts::Half::Tuning : OcrTexts::Half::HeldBack;
     std::vector<Sample> samples;
-    for (const QString &category : categories()) {
-        for (int i = 0; i < countPerCategory; ++i) {
-            // Screens at 2x show the same logical sizes with twice the pixels;
-            // they rarely use the largest sizes.
-            const int scale = i % 3 == 2 ? 2 : 1;
-            const int pixelSize = sizes.at(g.pick(scale == 2 ? 6 : int(sizes.size())));
-            const bool dark = i % 2 == 1;
-            Sample sample;
-            if (category.startsWith(u"paragraph"))
-                sample = paragraph(g, category, pixelSize, scale, dark);
-            else if (category == u"code" || category == u"mixed")
-                sample = plainLines(g, category, pixelSize, scale, dark);
-            else if (category == u"menu")
-                sample = menu(g, pixelSize, scale, dark);
-            else if (category == u"ui")
-                sample = ui(g, pixelSize, scale, dark);
-            else
-                sample = table(g, pixelSize, scale, dark);
-            sample.name = QStringLiteral("%1-%2").arg(category).arg(i, 2, 10, QLatin1Char('0'));
-            samples.push_back(std::move(sample));
-        }
+    const QStringList all = categories();
+    for (int c = 0; c < all.size(); ++c) {
+        // A seed per category, so adding samples to one leaves the others as they were.
+        Generator g((set == Set::Tuning ? 20240517u : 77123u) + 7919u * unsigned(c));
+        for (int i = 0; i < countPerCategory; ++i)
+            samples.push_back(make(g, all.at(c), half, i));
     }
     return samples;
+}
+
+std::vector<Sample> latencyCrops() {
+    // Fixed looks at 1x in the light theme: the shapes differ, nothing else.
+    Generator g(4242u);
+    Look look;
+    look.theme = theme(QStringLiteral("light"));
+    look.hinting = QFont::PreferVerticalHinting;
+    const Vocabulary sc = OcrTexts::vocabulary(Locale::Simplified, OcrTexts::Half::Tuning);
+    std::vector<Sample> crops;
+    const auto add = [&](const QString &name, const Drawn &drawn) {
+        Sample sample;
+        sample.name = name;
+        sample.category = name;
+        sample.image = drawn.image;
+        sample.truth = drawn.truth.join(u'\n');
+        sample.script = sc.script;
+        sample.font = drawn.font;
+        sample.pixelSize = 16;
+        crops.push_back(sample);
+    };
+    add(QStringLiteral("line"), mixed(g, sc, Locale::Simplified, look, 16, 1));
+    add(QStringLiteral("paragraph"), paragraph(g, sc, Locale::Simplified, look, 16));
+    add(QStringLiteral("table"), WidgetSamples::make(g, QStringLiteral("widget-table"), sc, look, 14));
+    add(QStringLiteral("menu"), WidgetSamples::make(g, QStringLiteral("widget-menu"), sc, look, 14));
+    return crops;
 }
 
 } // namespace OcrSamples

@@ -6,6 +6,7 @@
 #include "ShortcutRecorder.h"
 #include "VelloraApp.h"
 #include "VelloraAISettingsView.h"
+#include "VelloraCloudSettings.h"
 #include "VelloraLocalization.h"
 #include "VelloraPreferences.h"
 #include "VelloraSettingsWindow.h"
@@ -68,12 +69,13 @@ QWidget *buttonRow(std::initializer_list<QWidget *> widgets) {
 } // namespace
 
 SettingsView::SettingsView(VelloraSettingsWindow &controller, VelloraPreferences &preferences,
-                           NativeAppAppearance &appearance, SecretStore &keyStore, QNetworkAccessManager &network,
-                           QWidget *parent)
+                           NativeAppAppearance &appearance, VelloraCloudSettings &cloud, SecretStore &keyStore,
+                           QNetworkAccessManager &network, QWidget *parent)
     : QWidget(parent)
     , m_controller(controller)
     , m_preferences(preferences)
     , m_appearance(appearance)
+    , m_cloud(cloud)
     , m_recorder(new ShortcutRecorder(this))
     , m_permissionRequired(ScreenRegionCapture::permissionSetup().required)
     , m_hasPermission(ScreenRegionCapture::permissionGranted()) {
@@ -247,6 +249,31 @@ QWidget *SettingsView::buildGeneralTab() {
     });
     connect(&m_preferences, &VelloraPreferences::languageChanged, m_language, selectLanguage);
 
+    // Settings synced through the cloud folder: the switch and its status line.
+    m_cloudSync = new SettingsSwitch;
+    m_cloudSync->setObjectName(QStringLiteral("cloudSync"));
+    auto *cloudLabel = new QLabel;
+    m_texts.bindText(cloudLabel, VELLORA_L10N_KEY("iCloud 同步配置"));
+    m_texts.bindText(m_cloudSync, VELLORA_L10N_KEY("iCloud 同步配置"));
+    m_cloudStatus = new SettingsCaption;
+    m_cloudStatus->setObjectName(QStringLiteral("cloudStatus"));
+    auto *cloudCaption = new SettingsCaption;
+    m_texts.bindText(cloudCaption,
+                     VELLORA_L10N_KEY(
+                         "同步语言、外观、图标显示、快捷键和 AI 服务设置。API Key、授权和屏幕录制权限仍保存在各台 Mac。"));
+    languageSection->addGroup({SettingsSection::labeledRow(cloudLabel, m_cloudSync), m_cloudStatus, cloudCaption});
+    m_cloudSync->setChecked(m_cloud.enabled());
+    // Switching on finishes later (or not at all); the switch follows the controller.
+    connect(m_cloudSync, &SettingsSwitch::toggled, &m_cloud, [this](bool on) {
+        if (m_cloud.enabled() != on)
+            m_cloud.setEnabled(on);
+    });
+    connect(&m_cloud, &VelloraCloudSettings::enabledChanged, m_cloudSync,
+            [this](bool enabled) { m_cloudSync->setChecked(enabled); });
+    connect(&m_cloud, &VelloraCloudSettings::statusChanged, this, &SettingsView::updateCloudStatus);
+    // A palette picked here is a synced setting too.
+    connect(&m_appearance, &NativeAppAppearance::selectionChanged, &m_cloud, &VelloraCloudSettings::save);
+
     // The capture shortcut.
     auto *shortcut = new SettingsSection;
     m_texts.bindText(shortcut->titleLabel(), VELLORA_L10N_KEY("截图快捷键"));
@@ -353,6 +380,7 @@ void SettingsView::retranslate() {
         top->setWindowTitle(velloraLocalized(QStringLiteral("Vellora 设置"), language));
     updatePermission();
     updateShortcut();
+    updateCloudStatus();
 }
 
 void SettingsView::updatePermission() {
@@ -397,6 +425,10 @@ void SettingsView::updateShortcut() {
 void SettingsView::setHotKeyRoute(HotKeyRoute route) {
     m_hotKeyRoute = route;
     updateShortcut();
+}
+
+void SettingsView::updateCloudStatus() {
+    m_cloudStatus->setText(m_cloud.statusText(m_preferences.language()));
 }
 
 void SettingsView::updateAccent() {

@@ -14,20 +14,22 @@ class QTabWidget;
 class QWindow;
 class SecretStore;
 class ShortcutRecorder;
+class VelloraCloudSettings;
 class VelloraAISettingsView;
 class VelloraPreferences;
 class VelloraSettingsWindow;
 
 // The settings window's content: the General, AI polish and Appearance tabs,
 // each a view of state owned elsewhere (the preferences, the appearance model,
-// the shortcut recorder). Texts follow the preferences' language as it changes;
+// the cloud sync, the shortcut recorder). Texts follow the preferences' language as it changes;
 // controls take the accent of the chosen palette. GUI thread only.
 class SettingsView final : public QWidget {
     Q_OBJECT
 
 public:
     SettingsView(VelloraSettingsWindow &controller, VelloraPreferences &preferences, NativeAppAppearance &appearance,
-                 SecretStore &keyStore, QNetworkAccessManager &network, QWidget *parent = nullptr);
+                 VelloraCloudSettings &cloud, SecretStore &keyStore, QNetworkAccessManager &network,
+                 QWidget *parent = nullptr);
     ~SettingsView() override;
 
     ShortcutRecorder &shortcutRecorder() const { return *m_recorder; }
@@ -54,6 +56,7 @@ private:
     void retranslate();
     void updatePermission();
     void updateShortcut();
+    void updateCloudStatus();
     void updateAccent();
     void updateSymbols();
     void onFocusWindowChanged(QWindow *focus);
@@ -61,6 +64,7 @@ private:
     VelloraSettingsWindow &m_controller;
     VelloraPreferences &m_preferences;
     NativeAppAppearance &m_appearance;
+    VelloraCloudSettings &m_cloud;
     ShortcutRecorder *m_recorder;
     LocalizedTexts m_texts;
     // Whether this desktop asks the user before an application reads the screen.
@@ -77,6 +81,8 @@ private:
     SettingsSwitch *m_hideMenuBarIcon = nullptr;
     SettingsSwitch *m_hideDockIcon = nullptr;
     QComboBox *m_language = nullptr;
+    SettingsSwitch *m_cloudSync = nullptr;
+    SettingsCaption *m_cloudStatus = nullptr;
     QLabel *m_shortcutTitle = nullptr;
     QPushButton *m_recordShortcut = nullptr;
     SettingsCaption *m_recorderMessage = nullptr;

@@ -75,8 +75,9 @@ void VelloraApp::applicationDidFinishLaunching()
     });
     m_preferences->applyColorMode();
 
-    m_settingsWindow = std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, m_services.secretStore,
-                                                               m_services.network, options.initialTab);
+    m_settingsWindow = std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, cloud(),
+                                                               m_services.secretStore, m_services.network,
+                                                               options.initialTab);
     m_settingsWindow->setMenuBar(m_mainMenu.get());
     m_settingsWindow->setHotKeyRoute(m_hotKeyRoute);
     connect(this, &VelloraApp::hotKeyRouteChanged, m_settingsWindow.get(), &VelloraSettingsWindow::setHotKeyRoute);

@@ -16,6 +16,7 @@ class QMenuBar;
 class QWidget;
 class SecretStore;
 class SettingsView;
+class VelloraCloudSettings;
 class ShortcutRecorder;
 class VelloraPreferences;
 
@@ -36,8 +37,9 @@ public:
     // The shared objects must outlive the controller. `keyStore` is the keyring
     // the preferences use (the AI pane's connection test reads the key from it);
     // `network` is the application's one session on the GUI thread.
-    VelloraSettingsWindow(VelloraPreferences &preferences, NativeAppAppearance &appearance, SecretStore &keyStore,
-                          QNetworkAccessManager &network, int initialTab = General, QObject *parent = nullptr);
+    VelloraSettingsWindow(VelloraPreferences &preferences, NativeAppAppearance &appearance,
+                          VelloraCloudSettings &cloud, SecretStore &keyStore, QNetworkAccessManager &network,
+                          int initialTab = General, QObject *parent = nullptr);
     ~VelloraSettingsWindow() override;
 
     int selectedTab() const { return m_selectedTab; }
@@ -87,6 +89,7 @@ private:
 
     VelloraPreferences &m_preferences;
     NativeAppAppearance &m_appearance;
+    VelloraCloudSettings &m_cloud;
     SecretStore &m_keyStore;
     QNetworkAccessManager &m_network;
     int m_selectedTab;

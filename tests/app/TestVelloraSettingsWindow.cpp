@@ -7,9 +7,11 @@
 #include "NativeAppearancePicker.h"
 #include "SettingsControls.h"
 #include "SettingsView.h"
+#include "SecureConfigurationFileMonitor.h"
 #include "ShortcutRecorder.h"
 #include "UserDefaults.h"
 #include "VelloraAISettingsView.h"
+#include "VelloraCloudSettings.h"
 #include "VelloraIcon.h"
 #include "VelloraLocalization.h"
 #include "VelloraPreferences.h"
@@ -17,6 +19,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,7 +62,10 @@ class TestVelloraSettingsWindow final : public QObject {
     QNetworkAccessManager m_network;
     std::unique_ptr<VelloraPreferences> m_preferences;
     std::unique_ptr<NativeAppAppearance> m_appearance;
+    std::unique_ptr<VelloraCloudSettings> m_cloud;
     std::unique_ptr<VelloraSettingsWindow> m_settings;
+
+    QString cloudFile() const { return m_dir->filePath("cloud/Vellora/config.json"); }
 
     QWidget *window() const { return m_settings->window(); }
     VelloraAISettingsView *ai() const { return &m_settings->view()->aiSettings(); }
@@ -89,13 +96,21 @@ private slots:
         m_preferences = std::make_unique<VelloraPreferences>(*m_defaults, m_store, true, QStringList());
         m_appearance = std::make_unique<NativeAppAppearance>(NativeAccentPalette::Violet, "vellora.accentPalette",
                                                              *m_defaults, VelloraIcon::image);
-        m_settings = std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, m_store, m_network);
+        VelloraCloudSettings::Locations locations;
+        locations.cloudDriveCandidates = {m_dir->filePath("cloud")};
+        locations.backupFolder = m_dir->filePath("backups");
+        m_cloud = std::make_unique<VelloraCloudSettings>(*m_preferences, *m_appearance, *m_defaults, locations);
+        VelloraCloudSettings *cloud = m_cloud.get();
+        m_preferences->setOnConfigurationChange([cloud] { cloud->save(); });
+        m_settings =
+            std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, *m_cloud, m_store, m_network);
         QTRY_VERIFY(!m_preferences->keyBusy());
     }
 
     void cleanup() {
         m_settings.reset();
         QTRY_VERIFY(!m_preferences->keyBusy());
+        m_cloud.reset();
         m_appearance.reset();
         m_preferences.reset();
         KeyringTestSupport::clear(keyItem);
@@ -134,7 +149,7 @@ private slots:
         QCOMPARE(m_settings->selectedTab(), 1);
 
         // A controller made with an initial tab opens there.
-        VelloraSettingsWindow atAI(*m_preferences, *m_appearance, m_store, m_network, 1);
+        VelloraSettingsWindow atAI(*m_preferences, *m_appearance, *m_cloud, m_store, m_network, 1);
         atAI.show();
         QCOMPARE(atAI.view()->tabs().currentIndex(), 1);
     }
@@ -260,6 +275,64 @@ private slots:
         // The controls take the new accent.
         QCOMPARE(child<SettingsSwitch>(window(), "hideDockIcon")->palette().color(QPalette::Highlight),
                  NativeAccentPalette(NativeAccentPalette::Ocean).color());
+    }
+
+    // The switch shows the controller's state, and its status line follows.
+    // Cancelling the choice leaves the switch off; switching on over an empty
+    // folder creates the file; a palette picked afterwards is one write.
+    void theCloudSwitchFollowsTheController() {
+        QVERIFY(QDir().mkpath(m_dir->filePath("cloud/Vellora")));
+        {
+            QFile file(cloudFile());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            VelloraCloudSettings::Configuration other = m_cloud->current();
+            other.aiModel = "from another machine";
+            file.write(other.encoded().value());
+        }
+        open(0);
+        auto *toggle = child<SettingsSwitch>(window(), "cloudSync");
+        auto *status = child<QLabel>(window(), "cloudStatus");
+        QCOMPARE(toggle->isChecked(), false);
+        QCOMPARE(toggle->accessibleName(), "Sync settings through a cloud drive");
+        QCOMPARE(status->text(), "Saved on this computer only");
+
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QTRY_VERIFY(m_cloud->choiceDialog() && m_cloud->choiceDialog()->isVisible());
+        QMessageBox *dialog = m_cloud->choiceDialog();
+        QCOMPARE(dialog->text(), "The cloud drive already has Vellora settings");
+        QCOMPARE(dialog->parentWidget(), window());
+        QTest::mouseClick(child<QPushButton>(dialog, "cancelCloudChoice"), Qt::LeftButton);
+        QTRY_VERIFY(!m_cloud->switching());
+        QCOMPARE(toggle->isChecked(), false);
+        QCOMPARE(status->text(), "Saved on this computer only");
+        QCOMPARE(m_preferences->aiModel(), "deepseek-v4-flash");
+
+        QVERIFY(QFile::remove(cloudFile()));
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QTRY_VERIFY(m_cloud->enabled());
+        QVERIFY(toggle->isChecked());
+        QCOMPARE(status->text(), "Cloud sync is on");
+        QVERIFY(QFile::exists(cloudFile()));
+
+        int writes = 0;
+        SecureConfigurationFileMonitor counter(cloudFile(), [&] { ++writes; });
+        QVERIFY(counter.start());
+        open(2);
+        auto *ocean = child<NativeAppearanceCard>(window(), "appearanceCard-ocean");
+        QTest::mouseClick(ocean, Qt::LeftButton, {}, ocean->rect().center());
+        QTRY_COMPARE(writes, 1);
+        QTest::qWait(500);
+        QCOMPARE(writes, 1);
+        QFile written(cloudFile());
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().contains("\"accentPalette\":\"ocean\""));
+        QCOMPARE(status->text(), "Synced to the cloud drive");
+
+        m_preferences->setLanguage("zh-Hant");
+        QCOMPARE(status->text(), "已同步到雲端硬碟");
+        m_cloud->setEnabled(false);
+        QCOMPARE(toggle->isChecked(), false);
+        QCOMPARE(status->text(), "僅儲存在本機");
     }
 
     void recordingTheShortcutFromTheKeyboard() {
@@ -442,8 +515,11 @@ private slots:
         QVERIFY(KeyringTestSupport::store(keyItem, "sk-stored"));
         // A fresh store reads the key state from the keyring.
         m_settings.reset();
+        m_cloud.reset();
         m_preferences = std::make_unique<VelloraPreferences>(*m_defaults, m_store, true, QStringList());
-        m_settings = std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, m_store, m_network);
+        m_cloud = std::make_unique<VelloraCloudSettings>(*m_preferences, *m_appearance, *m_defaults);
+        m_settings =
+            std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, *m_cloud, m_store, m_network);
         QTRY_VERIFY(m_preferences->keySaved());
         open(1);
         auto *remove = child<QPushButton>(window(), "deleteKey");

@@ -41,14 +41,20 @@ Error unavailableError() {
 
 } // namespace
 
-// What the file work of opening the configuration (at launch) found.
-struct VelloraCloudSettings::Opened {
+// Where the configuration file is, once its folder exists.
+struct VelloraCloudSettings::Prepared {
+    // No cloud folder exists.
+    bool noCloudDrive = false;
     QString path;
-    // Made once the folder exists, kept even when reading failed.
+    // Made once the folder exists, and kept even when reading the file failed.
     std::shared_ptr<SecureConfigurationRepository> repository;
+    std::optional<Error> error;
+};
+
+// What the file work of opening the configuration (at launch) found.
+struct VelloraCloudSettings::Opened : Prepared {
     // The file's settings and bytes; nothing when the file is not there yet.
     std::optional<std::pair<Configuration, QByteArray>> file;
-    std::optional<Error> error;
 };
 
 // What a reload's file work found.
@@ -60,14 +66,10 @@ struct VelloraCloudSettings::Reloaded {
 };
 
 // What the file work of switching on found.
-struct VelloraCloudSettings::SwitchedOn {
-    bool noCloudDrive = false;
-    QString path;
-    std::shared_ptr<SecureConfigurationRepository> repository;
+struct VelloraCloudSettings::SwitchedOn : Prepared {
     // The settings in the file (already read and adopted); nothing when the
     // file was created from the local settings.
     std::optional<Configuration> file;
-    std::optional<Error> error;
 };
 
 VelloraCloudSettings::Locations VelloraCloudSettings::Locations::standard() {
@@ -197,6 +199,23 @@ void VelloraCloudSettings::apply(const Configuration &configuration) {
     m_applying = false;
 }
 
+VelloraCloudSettings::Prepared VelloraCloudSettings::prepare(const QStringList &candidates) {
+    Prepared prepared;
+    const std::optional<QString> root = cloudDriveRoot(candidates);
+    if (!root) {
+        prepared.noCloudDrive = true;
+        return prepared;
+    }
+    const QString folder = QDir(*root).filePath(folderName);
+    prepared.path = QDir(folder).filePath(fileName);
+    if (const Result<void> made = SecureConfigurationRepository::createDirectory(folder); !made) {
+        prepared.error = made.error();
+        return prepared;
+    }
+    prepared.repository = std::make_shared<SecureConfigurationRepository>(prepared.path);
+    return prepared;
+}
+
 void VelloraCloudSettings::startIfEnabled() {
     if (!m_enabled)
         return;
@@ -204,20 +223,10 @@ void VelloraCloudSettings::startIfEnabled() {
     const QStringList candidates = m_locations.cloudDriveCandidates;
     runFileWork(
         [candidates] {
-            Opened opened;
-            const std::optional<QString> root = cloudDriveRoot(candidates);
-            if (!root) {
+            Opened opened{prepare(candidates), std::nullopt};
+            if (opened.noCloudDrive)
                 opened.error = unavailableError();
-                return opened;
-            }
-            const QString folder = QDir(*root).filePath(folderName);
-            opened.path = QDir(folder).filePath(fileName);
-            if (const Result<void> made = SecureConfigurationRepository::createDirectory(folder); !made) {
-                opened.error = made.error();
-                return opened;
-            }
-            opened.repository = std::make_shared<SecureConfigurationRepository>(opened.path);
-            if (!exists(opened.path))
+            if (opened.error || !exists(opened.path))
                 return opened;
             // Decoded before it is adopted: a file this version cannot read
             // (a newer format, a broken edit) must not become the file that
@@ -288,19 +297,9 @@ void VelloraCloudSettings::setEnabled(bool on) {
     const Result<QByteArray> local = current().encoded();
     runFileWork(
         [candidates, local] {
-            SwitchedOn result;
-            const std::optional<QString> root = cloudDriveRoot(candidates);
-            if (!root) {
-                result.noCloudDrive = true;
+            SwitchedOn result{prepare(candidates), std::nullopt};
+            if (result.noCloudDrive || result.error)
                 return result;
-            }
-            const QString folder = QDir(*root).filePath(folderName);
-            result.path = QDir(folder).filePath(fileName);
-            if (const Result<void> made = SecureConfigurationRepository::createDirectory(folder); !made) {
-                result.error = made.error();
-                return result;
-            }
-            result.repository = std::make_shared<SecureConfigurationRepository>(result.path);
             if (exists(result.path)) {
                 const Result<QByteArray> bytes = result.repository->read();
                 if (!bytes) {
@@ -317,7 +316,7 @@ void VelloraCloudSettings::setEnabled(bool on) {
             }
             // In the cloud but not on this machine yet: it must not be overwritten.
             for (const QString &placeholder : placeholderNames()) {
-                if (exists(QDir(folder).filePath(placeholder))) {
+                if (exists(QFileInfo(result.path).dir().filePath(placeholder))) {
                     result.error = unavailableError();
                     return result;
                 }

@@ -132,10 +132,13 @@ private:
         QString key;
         std::optional<QString> detail;
     };
+    struct Prepared;
     struct Opened;
     struct Reloaded;
     struct SwitchedOn;
 
+    // File work: the configuration file's folder in the first cloud folder, made, and a repository for the file.
+    static Prepared prepare(const QStringList &candidates);
     void setStatus(const QString &key, std::optional<QString> detail = std::nullopt);
     void apply(const Configuration &configuration);
     void persist();

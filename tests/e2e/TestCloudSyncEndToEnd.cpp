@@ -199,11 +199,31 @@ private slots:
             QCOMPARE(machine.preference("aiModel").toString(), "edited-by-hand");
     }
 
-    // Both end cleanly (a pending save would be written on the way out).
-    void bothEndCleanly() {
+    // Both end cleanly. The first quits right after a change, inside the
+    // pause before its write: the change is written on the way out.
+    void quittingInsideThePauseStillWrites() {
+        // The conflict is resolved first (the copy is the one to keep).
+        const QString copy = m_dir.filePath("cloud/Vellora/config.sync-conflict-20240101-101010-ABCDEFG.json");
+        QVERIFY(QFile::remove(cloudFile()));
+        QVERIFY(QFile::rename(copy, cloudFile()));
+        for (Machine &machine : m_machines)
+            QTRY_COMPARE_WITH_TIMEOUT(machine.preference("aiModel").toString(), QString("from-a-third-machine"), 5000);
+
+        Machine &first = m_machines[0];
+        const std::optional<AccessibilityBus::Node> toggle =
+            m_accessibility.find(*first.root, [](const QString &name, quint32 role) {
+                return name == "Hide tray icon" && role != AccessibilityBus::LabelRole;
+            });
+        QVERIFY(toggle);
+        QVERIFY(m_accessibility.press(*toggle));
+        first.process.terminate();
+        QVERIFY(first.process.waitForFinished(20000));
+        QVERIFY(contents(cloudFile()).contains("\"hideMenuBarIcon\":true"));
         for (Machine &machine : m_machines) {
-            machine.process.terminate();
-            QVERIFY(machine.process.waitForFinished(20000));
+            if (machine.process.state() != QProcess::NotRunning) {
+                machine.process.terminate();
+                QVERIFY(machine.process.waitForFinished(20000));
+            }
             QCOMPARE(machine.process.exitStatus(), QProcess::NormalExit);
             QCOMPARE(machine.process.exitCode(), 0);
         }

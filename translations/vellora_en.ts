@@ -204,11 +204,11 @@
     </message>
     <message>
         <source>配置已被其它设备或程序修改，请重新加载后再编辑。</source>
-        <translation>The settings file was changed by another device or program. Reload it before editing.</translation>
+        <translation>Changed on another computer or by another program; reload it before editing.</translation>
     </message>
     <message>
         <source>iCloud 配置存在冲突版本，请在访达中处理后重新加载。</source>
-        <translation>The cloud settings file has conflicting versions. Resolve them in your file manager, then reload.</translation>
+        <translation>The file has conflicting copies; keep one in your file manager.</translation>
     </message>
     <message>
         <source>配置文件暂不可用。</source>
@@ -248,15 +248,15 @@
     </message>
     <message>
         <source>iCloud 配置不可用：%@</source>
-        <translation>Cloud settings unavailable: %@</translation>
+        <translation>Couldn't turn on cloud sync: %@</translation>
     </message>
     <message>
         <source>iCloud 配置暂不可用：%@</source>
-        <translation>Cloud settings temporarily unavailable: %@</translation>
+        <translation>Cloud sync paused: %@</translation>
     </message>
     <message>
         <source>iCloud 保存失败：%@</source>
-        <translation>Couldn't save to the cloud drive: %@</translation>
+        <translation>Not saved to the cloud drive: %@</translation>
     </message>
     <message>
         <source>iCloud 中已有 Vellora 配置</source>
@@ -380,7 +380,7 @@
     </message>
     <message>
         <source>同步语言、外观、图标显示、快捷键和 AI 服务设置。API Key、授权和屏幕录制权限仍保存在各台 Mac。</source>
-        <translation>Syncs the language, appearance, icon visibility, shortcut and AI service settings. The API key, permissions and screen capture access stay on each computer.</translation>
+        <translation>Syncs language, appearance, icons, shortcut and AI settings; the API key stays on each computer.</translation>
     </message>
     <message>
         <source>截图快捷键</source>

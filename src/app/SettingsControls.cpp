@@ -350,6 +350,31 @@ void SettingsCaption::changeEvent(QEvent *event) {
     QLabel::changeEvent(event);
 }
 
+void SettingsCaption::setSingleLineText(const QString &text) {
+    if (!m_singleLine) {
+        m_singleLine = true;
+        setWordWrap(false);
+        // The caption takes the width it is given instead of its text's.
+        setMinimumWidth(1);
+        setSizePolicy(QSizePolicy::Ignored, sizePolicy().verticalPolicy());
+    }
+    m_singleLineText = text;
+    setAccessibleName(text);
+    elide();
+}
+
+void SettingsCaption::resizeEvent(QResizeEvent *event) {
+    QLabel::resizeEvent(event);
+    if (m_singleLine)
+        elide();
+}
+
+void SettingsCaption::elide() {
+    const QString shown = fontMetrics().elidedText(m_singleLineText, Qt::ElideRight, contentsRect().width());
+    setText(shown);
+    setToolTip(shown == m_singleLineText ? QString() : m_singleLineText);
+}
+
 void SettingsCaption::applyColor() {
     m_applying = true;
     QPalette colors = palette();

@@ -144,14 +144,23 @@ public:
     // An explicit colour; an invalid colour returns to the secondary text colour.
     void setTextColor(const QColor &color);
     QColor textColor() const { return m_color; }
+    // Shows `text` on one line, cut with "…" where it is wider than the
+    // caption; the whole text is then the tooltip. The accessible name is
+    // always the whole text.
+    void setSingleLineText(const QString &text);
+    QString singleLineText() const { return m_singleLineText; }
 
 protected:
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void applyColor();
+    void elide();
     QColor m_color;
     bool m_applying = false;
+    bool m_singleLine = false;
+    QString m_singleLineText;
 };
 
 // The symbols of the window, drawn as vector paths.

@@ -16,6 +16,7 @@
 #include <QDesktopServices>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -255,13 +256,29 @@ QWidget *SettingsView::buildGeneralTab() {
     auto *cloudLabel = new QLabel;
     m_texts.bindText(cloudLabel, VELLORA_L10N_KEY("iCloud 同步配置"));
     m_texts.bindText(m_cloudSync, VELLORA_L10N_KEY("iCloud 同步配置"));
+    // The one-line status stands under the switch's label, beside the switch.
     m_cloudStatus = new SettingsCaption;
     m_cloudStatus->setObjectName(QStringLiteral("cloudStatus"));
+    auto *cloudTexts = new QWidget;
+    auto *cloudTextsLayout = new QVBoxLayout(cloudTexts);
+    cloudTextsLayout->setContentsMargins(0, 0, 0, 0);
+    cloudTextsLayout->setSpacing(0);
+    cloudTextsLayout->addWidget(cloudLabel);
+    cloudTextsLayout->addWidget(m_cloudStatus);
     auto *cloudCaption = new SettingsCaption;
     m_texts.bindText(cloudCaption,
                      VELLORA_L10N_KEY(
                          "同步语言、外观、图标显示、快捷键和 AI 服务设置。API Key、授权和屏幕录制权限仍保存在各台 Mac。"));
-    languageSection->addGroup({SettingsSection::labeledRow(cloudLabel, m_cloudSync), m_cloudStatus, cloudCaption});
+    auto *cloudGroup = new QWidget;
+    auto *cloudGroupLayout = new QGridLayout(cloudGroup);
+    cloudGroupLayout->setContentsMargins(0, 0, 0, 2);
+    cloudGroupLayout->setHorizontalSpacing(12);
+    cloudGroupLayout->setVerticalSpacing(3);
+    cloudGroupLayout->addWidget(cloudTexts, 0, 0);
+    cloudGroupLayout->addWidget(m_cloudSync, 0, 1, Qt::AlignVCenter);
+    cloudGroupLayout->addWidget(cloudCaption, 1, 0, 1, 2);
+    cloudGroupLayout->setColumnStretch(0, 1);
+    languageSection->addRow(cloudGroup);
     m_cloudSync->setChecked(m_cloud.enabled());
     // Switching on finishes later (or not at all); the switch follows the controller.
     connect(m_cloudSync, &SettingsSwitch::toggled, &m_cloud, [this](bool on) {
@@ -309,9 +326,11 @@ QWidget *SettingsView::buildGeneralTab() {
     connect(&m_preferences, &VelloraPreferences::shortcutChanged, this, &SettingsView::updateShortcut);
     connect(&m_preferences, &VelloraPreferences::shortcutErrorChanged, this, &SettingsView::updateShortcut);
 
+    // Spaced to fit the fixed window in every language and state (a recorder
+    // message, a cloud status) without scrolling.
     auto *layout = new QVBoxLayout(content);
-    layout->setContentsMargins(4, 12, 12, 12);
-    layout->setSpacing(14);
+    layout->setContentsMargins(4, 6, 12, 6);
+    layout->setSpacing(8);
     for (SettingsSection *section : {permission, entry, languageSection, shortcut})
         layout->addWidget(section);
     layout->addStretch(1);
@@ -428,7 +447,7 @@ void SettingsView::setHotKeyRoute(HotKeyRoute route) {
 }
 
 void SettingsView::updateCloudStatus() {
-    m_cloudStatus->setText(m_cloud.statusText(m_preferences.language()));
+    m_cloudStatus->setSingleLineText(m_cloud.statusText(m_preferences.language()));
 }
 
 void SettingsView::updateAccent() {

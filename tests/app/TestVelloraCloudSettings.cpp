@@ -597,8 +597,7 @@ private slots:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("text");
         QTest::newRow("en") << "en"
-                            << "Cloud settings temporarily unavailable: The cloud settings file has conflicting "
-                               "versions. Resolve them in your file manager, then reload.";
+                            << "Cloud sync paused: The file has conflicting copies; keep one in your file manager.";
         QTest::newRow("zh-Hant") << "zh-Hant"
                                  << "雲端設定暫時無法使用：雲端設定檔有衝突的版本，請在檔案管理員中處理後重新載入。";
         QTest::newRow("zh-Hans") << "zh-Hans"

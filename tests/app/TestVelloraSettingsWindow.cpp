@@ -398,6 +398,14 @@ private slots:
         QFETCH(QString, language);
         QFETCH(QString, state);
         m_preferences->setLanguage(language);
+        // Cloud sync on, with its longest status: a conflict.
+        QVERIFY(QDir().mkpath(m_dir->filePath("cloud/Vellora")));
+        m_cloud->setEnabled(true);
+        QTRY_VERIFY(m_cloud->enabled());
+        QFile conflict(m_dir->filePath("cloud/Vellora/config (conflicted copy 2024-01-01 101010).json"));
+        QVERIFY(conflict.open(QIODevice::WriteOnly));
+        conflict.close();
+        QTRY_VERIFY(m_cloud->status().contains("冲突"));
         open(0);
         auto *record = child<QPushButton>(window(), "recordShortcut");
         auto *message = child<QLabel>(window(), "recorderMessage");

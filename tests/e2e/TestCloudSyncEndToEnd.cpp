@@ -188,8 +188,8 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(other);
         }
-        const QString conflict = "Cloud settings temporarily unavailable: The cloud settings file has conflicting "
-                                 "versions. Resolve them in your file manager, then reload.";
+        const QString conflict =
+            "Cloud sync paused: The file has conflicting copies; keep one in your file manager.";
         for (Machine &machine : m_machines)
             QTRY_VERIFY_WITH_TIMEOUT(showsStatus(machine, conflict), 5000);
         QTest::qWait(1000);

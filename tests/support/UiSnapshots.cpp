@@ -12,6 +12,7 @@
 #include "ShortcutRecorder.h"
 #include "ToastPanel.h"
 #include "UserDefaults.h"
+#include "VelloraCloudSettings.h"
 #include "VelloraIcon.h"
 #include "VelloraPreferences.h"
 #include "VelloraSettingsWindow.h"
@@ -191,7 +192,11 @@ void saveShortcutStates(const QString &output) {
     VelloraPreferences preferences(defaults, keyStore, false, QStringList());
     NativeAppAppearance appearance(NativeAccentPalette::Violet, QStringLiteral("vellora.accentPalette"), defaults,
                                    VelloraIcon::image);
-    VelloraSettingsWindow settings(preferences, appearance, keyStore, network);
+    VelloraCloudSettings::Locations locations;
+    locations.cloudDriveCandidates = {folder.filePath(QStringLiteral("cloud"))};
+    locations.backupFolder = folder.filePath(QStringLiteral("backups"));
+    VelloraCloudSettings cloud(preferences, appearance, defaults, locations);
+    VelloraSettingsWindow settings(preferences, appearance, cloud, keyStore, network);
     for (const char *language : {"en", "zh-Hans", "zh-Hant"}) {
         preferences.setLanguage(QString::fromLatin1(language));
         settings.show(VelloraSettingsWindow::General);

@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
+#include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -163,9 +164,16 @@ int main(int argc, char **argv) {
             if (QMessageBox *dialog = scene.cloud->choiceDialog()) {
                 // The dialog over its window, as on screen.
                 const QRect area = scene.window->window()->frameGeometry().united(dialog->frameGeometry());
-                saved = QGuiApplication::primaryScreen()
-                            ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-                            .save(path, "PNG");
+                QImage shot = QGuiApplication::primaryScreen()
+                                  ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                                  .toImage();
+                // The display has no window manager: the dialog's edge is drawn
+                // where its frame would be.
+                QPainter painter(&shot);
+                painter.setPen(QColor(0, 0, 0, 90));
+                painter.drawRect(dialog->frameGeometry().translated(-area.topLeft()).adjusted(0, 0, -1, -1));
+                painter.end();
+                saved = shot.save(path, "PNG");
                 dialog->reject();
             } else {
                 saved = scene.window->writeScreenshot(path);

@@ -23,6 +23,16 @@ QColor blend(const QColor &a, const QColor &b, qreal t) {
                             float(a.blueF() * (1 - t) + b.blueF() * t));
 }
 
+// The keyboard focus of the window's own controls: the accent, half strong,
+// around the control's shape.
+void paintFocusRing(QPainter &painter, const QPalette &colors, const QRectF &shape, qreal radius, qreal width) {
+    QColor ring = colors.color(QPalette::Highlight);
+    ring.setAlphaF(0.5f);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(ring, width));
+    painter.drawRoundedRect(shape, radius, radius);
+}
+
 // The plate of a grouped-form section: a rounded card a step away from the
 // window background, with hairlines between its rows.
 class SectionPlate final : public QWidget {
@@ -118,14 +128,8 @@ void SettingsSwitch::paintEvent(QPaintEvent *) {
     painter.drawEllipse(QRectF(knobX, track.top() + 2.5, knobSize, knobSize));
     painter.setBrush(isEnabled() ? QColor(Qt::white) : QColor(236, 236, 236));
     painter.drawEllipse(QRectF(knobX, track.top() + 2, knobSize, knobSize));
-    if (hasFocus()) {
-        QColor ring = colors.color(QPalette::Highlight);
-        ring.setAlphaF(0.5f);
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(ring, 2));
-        painter.drawRoundedRect(track.adjusted(-1.5, -1.5, 1.5, 1.5), track.height() / 2 + 1.5,
-                                track.height() / 2 + 1.5);
-    }
+    if (hasFocus())
+        paintFocusRing(painter, colors, track.adjusted(-1.5, -1.5, 1.5, 1.5), track.height() / 2 + 1.5, 2);
 }
 
 // --- SettingsLink ---
@@ -170,13 +174,8 @@ void SettingsLink::paintEvent(QPaintEvent *) {
     painter.setPen(color);
     painter.drawText(rect().adjusted(LinkPadding, LinkPadding, -LinkPadding, -LinkPadding),
                      Qt::AlignLeft | Qt::AlignVCenter, text());
-    if (hasFocus()) {
-        QColor ring = colors.color(QPalette::Highlight);
-        ring.setAlphaF(0.5f);
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(ring, 1.5));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), 3, 3);
-    }
+    if (hasFocus())
+        paintFocusRing(painter, colors, QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), 3, 1.5);
 }
 
 void SettingsLink::keyPressEvent(QKeyEvent *event) {
@@ -248,13 +247,8 @@ void SegmentedControl::paintEvent(QPaintEvent *) {
         painter.setPen(current ? QColor(Qt::white) : colors.color(QPalette::WindowText));
         painter.drawText(segment, Qt::AlignCenter, m_titles.at(index));
     }
-    if (hasFocus()) {
-        QColor ring = colors.color(QPalette::Highlight);
-        ring.setAlphaF(0.5f);
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(ring, 2));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 7, 7);
-    }
+    if (hasFocus())
+        paintFocusRing(painter, colors, QRectF(rect()).adjusted(1, 1, -1, -1), 7, 2);
 }
 
 void SegmentedControl::mousePressEvent(QMouseEvent *event) {

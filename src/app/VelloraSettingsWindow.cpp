@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFontInfo>
 #include <QLayout>
 #include <QPixmap>
 #include <QMenuBar>
@@ -79,6 +80,11 @@ void VelloraSettingsWindow::createWindow() {
     placeOnScreen(true);
 }
 
+QSize VelloraSettingsWindow::contentSize(const QFont &font) {
+    const qreal scale = std::max(1.0, QFontInfo(font).pixelSize() / qreal(DesignFontPixels));
+    return QSize(qRound(Width * scale), qRound(Height * scale));
+}
+
 QRect VelloraSettingsWindow::placement(QSize content, QMargins frame, const QRect &available) {
     const QSize room(available.width() - frame.left() - frame.right(),
                      available.height() - frame.top() - frame.bottom());
@@ -102,12 +108,13 @@ void VelloraSettingsWindow::placeOnScreen(bool centre) {
     const QRect available = screen->availableGeometry();
     // Known once a window manager has framed the window; none before its first showing.
     const QMargins frame = m_window->windowHandle() ? m_window->windowHandle()->frameMargins() : QMargins();
-    const QSize wanted(Width, Height + (m_menuBar ? m_menuBar->sizeHint().height() : 0));
+    const QSize content = contentSize(m_window->font());
+    const QSize wanted(content.width(), content.height() + (m_menuBar ? m_menuBar->sizeHint().height() : 0));
     if (!centre && available.contains(m_window->frameGeometry()) && m_window->size() == wanted)
         return;
     const QRect place = placement(wanted, frame, available);
     // On a screen smaller than the window the tabs scroll rather than the window spill over.
-    const QSize viewRoom = place.size() - QSize(0, wanted.height() - Height);
+    const QSize viewRoom = place.size() - QSize(0, wanted.height() - content.height());
     m_view->setMinimumSize(m_view->minimumSize().boundedTo(viewRoom));
     m_window->setFixedSize(place.size());
     m_window->setGeometry(place);

@@ -11,6 +11,7 @@
 #include <optional>
 
 class NativeAppAppearance;
+class QFont;
 class QNetworkAccessManager;
 class QMenuBar;
 class QWidget;
@@ -31,8 +32,10 @@ public:
     // Tab tags (the Updates tab will be 3).
     enum Tab { General = 0, AIPolish = 1, Appearance = 2 };
     static constexpr int TabCount = 3;
+    // The content's size with a 12-pixel interface font (9 points at 96 dpi).
     static constexpr int Width = 620;
     static constexpr int Height = 560;
+    static constexpr int DesignFontPixels = 12;
 
     // The shared objects must outlive the controller. `keyStore` is the keyring
     // the preferences use (the AI pane's connection test reads the key from it);
@@ -64,6 +67,10 @@ public:
     // Where the area is smaller than the window, the window is made as large as
     // the area allows and its tabs scroll. Returns the content's rectangle.
     static QRect placement(QSize content, QMargins frame, const QRect &available);
+    // The content's size for an interface font: Width x Height, grown in
+    // proportion where the desktop's font is larger than the one it was laid
+    // out for (10 or 11 points, a higher font dpi), so the texts keep their room.
+    static QSize contentSize(const QFont &font);
 
     // How the hot key reaches the application, shown in the shortcut section.
     void setHotKeyRoute(HotKeyRoute route);

@@ -282,8 +282,9 @@ int typicalLineHeight(const GreyImage &image, const std::vector<int> &background
 
 GreyImage scaled(const GreyImage &image, double factor) {
     QImage source(image.pixels.data(), image.width, image.height, image.width, QImage::Format_Grayscale8);
-    const QImage result = source.scaled(qRound(image.width * factor), qRound(image.height * factor),
-                                        Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage result = source.scaled(std::max(1, qRound(image.width * factor)),
+                                        std::max(1, qRound(image.height * factor)), Qt::IgnoreAspectRatio,
+                                        Qt::SmoothTransformation);
     GreyImage grey;
     grey.width = result.width();
     grey.height = result.height();
@@ -310,26 +311,35 @@ PixPointer toPix(const GreyImage &image, int margin) {
 
 Prepared prepare(const QImage &source, const Options &options) {
     Prepared prepared{toGrey(source), 0};
-    if (!options.preprocess)
-        return prepared;
     GreyImage &grey = prepared.image;
-    makeBackgroundLight(grey);
-    // Filled shapes first: their rows would pass for thick rules.
-    makeFilledShapesLight(grey);
-    const std::vector<int> backgrounds = rowBackgrounds(grey);
-    removeRules(grey, backgrounds);
-    const int lineHeight = typicalLineHeight(grey, backgrounds);
-    if (options.enlarge && lineHeight > 0 && lineHeight < options.targetLineHeight) {
-        const double pixels = double(grey.width) * grey.height;
-        double factor = std::min(3.0, double(options.targetLineHeight) / lineHeight);
-        // Large images are not enlarged past 16 million pixels.
-        factor = std::min(factor, std::sqrt(16e6 / pixels));
-        if (factor > 1.1)
-            grey = scaled(grey, factor);
-        prepared.margin = qRound(std::max(lineHeight * factor / 2, 10.0));
-    } else {
-        prepared.margin = std::max(lineHeight / 2, 10);
+    double factor = 1;
+    int lineHeight = 0;
+    if (options.preprocess) {
+        makeBackgroundLight(grey);
+        // Filled shapes first: their rows would pass for thick rules.
+        makeFilledShapesLight(grey);
+        const std::vector<int> backgrounds = rowBackgrounds(grey);
+        removeRules(grey, backgrounds);
+        lineHeight = typicalLineHeight(grey, backgrounds);
+        if (options.enlarge && lineHeight > 0 && lineHeight < options.targetLineHeight) {
+            const double pixels = double(grey.width) * grey.height;
+            factor = std::min(3.0, double(options.targetLineHeight) / lineHeight);
+            // Large images are not enlarged past 16 million pixels.
+            factor = std::min(factor, std::sqrt(16e6 / pixels));
+            if (factor <= 1.1)
+                factor = 1;
+        }
     }
+    const auto marginFor = [&](double f) {
+        return options.preprocess ? qRound(std::max(lineHeight * f / 2, 10.0)) : 0;
+    };
+    // Tesseract refuses an image with a side longer than maximumSide, margin
+    // included: enlargement stops there, and a longer image is made smaller.
+    const int longest = std::max(grey.width, grey.height);
+    factor = std::min(factor, double(maximumSide - 2 * marginFor(factor)) / longest);
+    if (factor != 1)
+        grey = scaled(grey, factor);
+    prepared.margin = marginFor(factor);
     return prepared;
 }
 

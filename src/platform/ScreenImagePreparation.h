@@ -22,6 +22,9 @@ struct GreyImage {
 // margin. Each step is its own function so that it can be tried alone.
 namespace ScreenImagePreparation {
 
+// The longest side, margin included, that Tesseract reads.
+constexpr int maximumSide = 32767;
+
 struct Options {
     // Backgrounds made white, filled shapes made light, rules removed, small
     // text enlarged; otherwise only the grey conversion.
@@ -69,7 +72,8 @@ GreyImage scaled(const GreyImage &image, double factor);
 // null when Leptonica cannot make one that large.
 PixPointer toPix(const GreyImage &image, int margin);
 
-// All of the above in order, as the options say.
+// All of the above in order, as the options say. The result, margin
+// included, is never longer than maximumSide on either side.
 Prepared prepare(const QImage &source, const Options &options);
 
 } // namespace ScreenImagePreparation

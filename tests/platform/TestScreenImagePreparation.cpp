@@ -181,6 +181,42 @@ private slots:
         QCOMPARE(untouched.image.width, smallImage.width());
         QCOMPARE(untouched.margin, 0);
     }
+
+    // Tesseract reads no side longer than 32767 pixels: small text on a very
+    // wide strip is enlarged only that far, and a longer image is made smaller.
+    void preparedSidesStayWithinTesseractsLimit_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("withText");
+        QTest::newRow("blank 32767 x 1") << QSize(32767, 1) << false;
+        QTest::newRow("blank 60000 x 3") << QSize(60000, 3) << false;
+        QTest::newRow("blank 3 x 40000") << QSize(3, 40000) << false;
+        QTest::newRow("13 px text 11500 x 165") << QSize(11500, 165) << true;
+    }
+
+    void preparedSidesStayWithinTesseractsLimit() {
+        QFETCH(QSize, size);
+        QFETCH(bool, withText);
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        if (withText) {
+            QPainter painter(&image);
+            QFont font(QStringLiteral("Noto Sans"));
+            font.setPixelSize(13);
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            painter.drawText(40, size.height() / 2, QStringLiteral("Wide strips are read"));
+        }
+        for (bool preprocess : {true, false}) {
+            ScreenImagePreparation::Options options;
+            options.preprocess = preprocess;
+            const ScreenImagePreparation::Prepared prepared = ScreenImagePreparation::prepare(image, options);
+            QVERIFY(prepared.image.width > 0 && prepared.image.height > 0);
+            QVERIFY2(prepared.image.width + 2 * prepared.margin <= ScreenImagePreparation::maximumSide,
+                     qPrintable(QString::number(prepared.image.width + 2 * prepared.margin)));
+            QVERIFY(prepared.image.height + 2 * prepared.margin <= ScreenImagePreparation::maximumSide);
+            QCOMPARE(prepared.image.pixels.size(), size_t(prepared.image.width) * size_t(prepared.image.height));
+        }
+    }
 };
 
 QTEST_MAIN(TestScreenImagePreparation)

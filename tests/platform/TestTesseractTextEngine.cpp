@@ -318,6 +318,38 @@ private slots:
         QCOMPARE(joined(engine.run(sample, settingsFor(allLanguages))), before);
     }
 
+    // Images longer than Tesseract's 32767 pixels on a side, or enlarged past
+    // it, are read within it: blank ones give no text, and small text on a
+    // very wide strip is read.
+    void veryWideImages_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("blank 32767 x 1") << QSize(32767, 1) << QString();
+        QTest::newRow("blank 60000 x 3") << QSize(60000, 3) << QString();
+        QTest::newRow("13 px text 11500 x 165") << QSize(11500, 165) << QStringLiteral("Wide strips are read");
+    }
+
+    void veryWideImages() {
+        QFETCH(QSize, size);
+        QFETCH(QString, text);
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        if (!text.isEmpty()) {
+            QPainter painter(&image);
+            QFont font(QStringLiteral("Noto Sans"));
+            font.setPixelSize(13);
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            painter.drawText(40, size.height() / 2, text);
+        }
+        TesseractTextEngine engine;
+
+        const Result<QList<TextObservation>> result = engine.run(image, settingsFor({"en-US"}));
+
+        QVERIFY2(result.ok(), qPrintable(result.ok() ? QString() : result.error().description));
+        QCOMPARE(joined(result), text);
+    }
+
     void recognisesFromTwoThreadsAtOnce() {
         TesseractTextEngine engine;
         const QString first = "第一个线程识别的文字";

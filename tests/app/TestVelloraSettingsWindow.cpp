@@ -336,6 +336,88 @@ private slots:
         QCOMPARE(status->text(), "僅儲存在本機");
     }
 
+    // Every status the user can bring about, in every language, stays one line
+    // beside the switch: cut with "…" where it is too wide, the whole text then
+    // in the tooltip, always in the accessible name; the tab still fits.
+    void theCloudStatusStaysOneLineBesideTheSwitch_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("status");
+        const QList<std::pair<const char *, const char *>> states{
+            {"off", "仅保存在本机"},
+            {"on", "已启用 iCloud 同步"},
+            {"in step", "已同步到 iCloud"},
+            {"from the cloud", "已从 iCloud 同步"},
+            {"no folder", "未找到 iCloud Drive，请先在系统设置中开启。"},
+            {"not downloaded", "iCloud 配置不可用：配置文件暂不可用。"},
+            {"conflict at switching on", "iCloud 配置不可用：iCloud 配置存在冲突版本，请在访达中处理后重新加载。"},
+            {"conflict", "iCloud 配置暂不可用：iCloud 配置存在冲突版本，请在访达中处理后重新加载。"},
+            {"too large", "iCloud 配置暂不可用：配置文件超过 5 MB。"},
+        };
+        for (const char *language : {"en", "zh-Hans", "zh-Hant"}) {
+            for (const auto &[state, status] : states)
+                QTest::addRow("%s, %s", language, state)
+                    << QString::fromLatin1(language) << QString::fromLatin1(state) << QString::fromUtf8(status);
+        }
+    }
+
+    void theCloudStatusStaysOneLineBesideTheSwitch() {
+        QFETCH(QString, language);
+        QFETCH(QString, state);
+        QFETCH(QString, status);
+        const QString folder = m_dir->filePath("cloud/Vellora");
+        auto put = [](const QString &path, const QByteArray &bytes) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+        };
+        const QString conflictCopy = folder + "/config.sync-conflict-20240101-101010-ABCDEFG.json";
+        m_preferences->setLanguage(language);
+        if (state != QLatin1String("no folder"))
+            QVERIFY(QDir().mkpath(folder));
+        if (state == QLatin1String("not downloaded"))
+            QVERIFY(put(folder + "/.config.json.icloud", "placeholder"));
+        if (state == QLatin1String("conflict at switching on"))
+            QVERIFY(put(conflictCopy, "{}"));
+        if (state != QLatin1String("off")) {
+            m_cloud->setEnabled(true);
+            QTRY_VERIFY(!m_cloud->switching());
+        }
+        if (state == QLatin1String("in step")) {
+            m_preferences->setColorMode("dark");
+        } else if (state == QLatin1String("from the cloud")) {
+            VelloraCloudSettings::Configuration other = m_cloud->current();
+            other.aiModel = "from another computer";
+            QVERIFY(put(cloudFile(), other.encoded().value()));
+        } else if (state == QLatin1String("conflict")) {
+            QVERIFY(put(conflictCopy, "{}"));
+        } else if (state == QLatin1String("too large")) {
+            QVERIFY(put(cloudFile(), QByteArray(5'000'001, ' ')));
+        }
+        QTRY_COMPARE(m_cloud->status(), status);
+
+        open(0);
+        auto *line = child<SettingsCaption>(window(), "cloudStatus");
+        auto *toggle = child<SettingsSwitch>(window(), "cloudSync");
+        const QString whole = m_cloud->statusText(language);
+        QCOMPARE(line->singleLineText(), whole);
+        QCOMPARE(line->accessibleName(), whole);
+        QVERIFY2(line->height() < 2 * line->fontMetrics().lineSpacing(), qPrintable(QString::number(line->height())));
+        if (line->text() == whole) {
+            QVERIFY(line->toolTip().isEmpty());
+        } else {
+            QVERIFY2(line->text().endsWith(QChar(0x2026)), qPrintable(line->text()));
+            QCOMPARE(line->toolTip(), whole);
+        }
+        QVERIFY(line->fontMetrics().horizontalAdvance(line->text()) <= line->contentsRect().width());
+        const QRect lineRect(line->mapTo(window(), QPoint(0, 0)), line->size());
+        const QRect toggleRect(toggle->mapTo(window(), QPoint(0, 0)), toggle->size());
+        QVERIFY(!lineRect.intersects(toggleRect));
+        auto *area = qobject_cast<QScrollArea *>(m_settings->view()->tabs().currentWidget());
+        QVERIFY(area);
+        QTRY_COMPARE(area->widget()->height(), area->viewport()->height());
+        QVERIFY(!area->verticalScrollBar()->isVisible());
+    }
+
     void recordingTheShortcutFromTheKeyboard() {
         open(0);
         ShortcutRecorder &recorder = m_settings->view()->shortcutRecorder();

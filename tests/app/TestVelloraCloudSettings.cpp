@@ -66,9 +66,8 @@ Configuration otherSettings() {
 constexpr char DefaultFile[] =
     "{\"version\":1,\"aiBaseURL\":\"https:\\/\\/api.deepseek.com\\/v1\",\"aiModel\":\"deepseek-v4-flash\","
     "\"polishPrompt\":\"PROMPT\",\"hideMenuBarIcon\":false,\"hideDockIcon\":true,"
-    "\"shortcut\":{\"keyCode\":19,\"modifiers\":4864,\"label\":\"2\"},\"colorMode\":\"system\",\"language\":\"zh-"
-    "Hans\","
-    "\"accentPalette\":\"violet\"}";
+    "\"shortcut\":{\"keyCode\":19,\"modifiers\":4864,\"label\":\"2\"},\"colorMode\":\"system\","
+    "\"language\":\"zh-Hans\",\"accentPalette\":\"violet\"}";
 
 } // namespace
 

@@ -149,27 +149,40 @@ bool ScreenRegionCapture::permissionGranted()
 
 ScreenRegionCapture::PermissionSetup ScreenRegionCapture::permissionSetup()
 {
-    return permissionSetup(QProcessEnvironment::systemEnvironment(),
-                           [](const QString &program) { return QStandardPaths::findExecutable(program); });
+    return permissionSetup(
+        QProcessEnvironment::systemEnvironment(),
+        [](const QString &program) { return QStandardPaths::findExecutable(program); },
+        [](const QString &entry) { return QStandardPaths::locate(QStandardPaths::ApplicationsLocation, entry); });
 }
 
 ScreenRegionCapture::PermissionSetup
 ScreenRegionCapture::permissionSetup(const QProcessEnvironment &environment,
-                                     const std::function<QString(const QString &)> &findExecutable)
+                                     const std::function<QString(const QString &)> &findExecutable,
+                                     const std::function<QString(const QString &)> &findApplication)
 {
     PermissionSetup setup;
     // An X server hands its screen to every client that asks.
     setup.required = environment.value(QStringLiteral("DISPLAY")).isEmpty();
     if (!setup.required)
         return setup;
-    // GNOME's privacy panel is the one desktop setting that governs screen sharing.
     const QStringList desktops = environment.value(QStringLiteral("XDG_CURRENT_DESKTOP")).split(u':');
-    if (desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive)) {
-        const QString program = findExecutable(QStringLiteral("gnome-control-center"));
+    const auto openWith = [&setup, &findExecutable](const QString &name, const QStringList &arguments) {
+        const QString program = findExecutable(name);
         if (!program.isEmpty()) {
             setup.settingsProgram = program;
-            setup.settingsArguments = {QStringLiteral("privacy")};
+            setup.settingsArguments = arguments;
         }
+    };
+    if (desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive)) {
+        // GNOME's privacy panel is the one setting there that governs screen sharing.
+        openWith(QStringLiteral("gnome-control-center"), {QStringLiteral("privacy")});
+    } else if (desktops.contains(QStringLiteral("KDE"), Qt::CaseInsensitive)) {
+        // Plasma's Application Permissions page, where it is installed, keeps
+        // what applications may do through the portals; without it there is
+        // no page to open.
+        const QString module = QStringLiteral("kcm_app-permissions");
+        if (!findApplication(module + QStringLiteral(".desktop")).isEmpty())
+            openWith(QStringLiteral("systemsettings"), {module});
     }
     return setup;
 }

@@ -67,9 +67,11 @@ public:
     // The setup of this session.
     static PermissionSetup permissionSetup();
     // The setup of a session with this environment; findExecutable gives the
-    // path of a program, or an empty text where it is not installed.
+    // path of a program, findApplication that of an application's desktop entry
+    // ("kcm_app-permissions.desktop"), each an empty text where it is not installed.
     static PermissionSetup permissionSetup(const QProcessEnvironment &environment,
-                                           const std::function<QString(const QString &)> &findExecutable);
+                                           const std::function<QString(const QString &)> &findExecutable,
+                                           const std::function<QString(const QString &)> &findApplication);
 
     // Whether this session has a way to read the screen: an X11 display, or a
     // Wayland desktop whose portal is asked when the selection starts.

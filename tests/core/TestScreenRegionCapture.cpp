@@ -282,20 +282,36 @@ private slots:
         QTest::addColumn<QStringList>("installed");
         QTest::addColumn<bool>("required");
         QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
         const QStringList gnomeSettings{QStringLiteral("gnome-control-center")};
-        QTest::newRow("X11") << QStringList{"DISPLAY=:0", "XDG_CURRENT_DESKTOP=GNOME"} << gnomeSettings << false << "";
+        const QStringList privacy{QStringLiteral("privacy")};
+        const QStringList plasmaSettings{QStringLiteral("systemsettings"), QStringLiteral("kcm_app-permissions.desktop")};
+        const QStringList permissions{QStringLiteral("kcm_app-permissions")};
+        QTest::newRow("X11") << QStringList{"DISPLAY=:0", "XDG_CURRENT_DESKTOP=GNOME"} << gnomeSettings << false << ""
+                             << QStringList();
         QTest::newRow("Wayland with XWayland") << QStringList{"DISPLAY=:1", "WAYLAND_DISPLAY=wayland-0"}
-                                               << gnomeSettings << false << "";
+                                               << gnomeSettings << false << "" << QStringList();
         QTest::newRow("GNOME on Wayland") << QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_CURRENT_DESKTOP=GNOME"}
-                                          << gnomeSettings << true << "/usr/bin/gnome-control-center";
+                                          << gnomeSettings << true << "/usr/bin/gnome-control-center" << privacy;
         QTest::newRow("Ubuntu's GNOME") << QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_CURRENT_DESKTOP=ubuntu:GNOME"}
-                                        << gnomeSettings << true << "/usr/bin/gnome-control-center";
+                                        << gnomeSettings << true << "/usr/bin/gnome-control-center" << privacy;
         QTest::newRow("GNOME without its settings installed")
-            << QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_CURRENT_DESKTOP=GNOME"} << QStringList{} << true << "";
+            << QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_CURRENT_DESKTOP=GNOME"} << QStringList{} << true << ""
+            << QStringList();
         QTest::newRow("another desktop with GNOME's settings installed")
-            << QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_CURRENT_DESKTOP=KDE"} << gnomeSettings << true << "";
+            << QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_CURRENT_DESKTOP=sway"} << gnomeSettings << true << ""
+            << QStringList();
+        QTest::newRow("Plasma with its permissions page")
+            << QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_CURRENT_DESKTOP=KDE"} << plasmaSettings << true
+            << "/usr/bin/systemsettings" << permissions;
+        QTest::newRow("Plasma before its permissions page")
+            << QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_CURRENT_DESKTOP=KDE"}
+            << QStringList{QStringLiteral("systemsettings")} << true << "" << QStringList();
+        QTest::newRow("Plasma's page without its settings program")
+            << QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_CURRENT_DESKTOP=KDE"}
+            << QStringList{QStringLiteral("kcm_app-permissions.desktop")} << true << "" << QStringList();
         QTest::newRow("an empty DISPLAY") << QStringList{"DISPLAY=", "XDG_CURRENT_DESKTOP=sway"} << gnomeSettings
-                                          << true << "";
+                                          << true << "" << QStringList();
     }
 
     void permissionSetups()
@@ -304,17 +320,18 @@ private slots:
         QFETCH(QStringList, installed);
         QFETCH(bool, required);
         QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
         QProcessEnvironment variables;
         for (const QString &variable : environment)
             variables.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
-        const ScreenRegionCapture::PermissionSetup setup =
-            ScreenRegionCapture::permissionSetup(variables, [&installed](const QString &name) {
-                return installed.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
-            });
+        const auto find = [&installed](const QString &name) {
+            return installed.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
+        };
+        const ScreenRegionCapture::PermissionSetup setup = ScreenRegionCapture::permissionSetup(variables, find, find);
         QCOMPARE(setup.required, required);
         QCOMPARE(setup.settingsProgram, program);
         QCOMPARE(setup.hasSettings(), !program.isEmpty());
-        QCOMPARE(setup.settingsArguments, program.isEmpty() ? QStringList() : QStringList{"privacy"});
+        QCOMPARE(setup.settingsArguments, arguments);
     }
 };
 

@@ -190,6 +190,9 @@ void VelloraApp::installStatusMenu()
     m_trayColors = std::make_unique<X11TrayColors>();
     connect(m_trayColors.get(), &X11TrayColors::foregroundChanged, this, &VelloraApp::updateStatusIcon);
     updateStatusIcon();
+    // Where the panel shows the menu itself (Wayland), a left click on the icon
+    // starts the main command.
+    m_statusMenu->setDefaultAction(m_captureAction);
     NativeStatusMenu::attach(m_statusItem, m_statusMenu.get());
     connect(this, &VelloraApp::toolTipChanged, m_statusItem, &QSystemTrayIcon::setToolTip);
     localizeMenus();

@@ -3,7 +3,9 @@
 #include "NativeMenu.h"
 #include "NativeMenuStyle.h"
 
+#include <QAction>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QHash>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -25,7 +27,7 @@ NativeStatusMenu *NativeStatusMenu::attach(QSystemTrayIcon *trayIcon, QMenu *men
     delete bindings().take(trayIcon);
     auto *statusMenu = new NativeStatusMenu(trayIcon, menu);
     bindings().insert(trayIcon, statusMenu);
-    trayIcon->setContextMenu(nullptr);
+    statusMenu->setPanelShowsMenu(panelShowsMenuByDefault());
     return statusMenu;
 }
 
@@ -43,10 +45,32 @@ NativeStatusMenu::NativeStatusMenu(QSystemTrayIcon *trayIcon, QMenu *menu)
     : QObject(trayIcon)
     , m_trayIcon(trayIcon)
     , m_menu(menu) {
-    connect(trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
-            toggle();
-    });
+    connect(trayIcon, &QSystemTrayIcon::activated, this, &NativeStatusMenu::onActivated);
+}
+
+bool NativeStatusMenu::panelShowsMenuByDefault() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void NativeStatusMenu::setPanelShowsMenu(bool panelShowsMenu) {
+    m_panelShowsMenu = panelShowsMenu;
+    // An XEmbed tray would pop the context menu up itself on a right click:
+    // it is handed over only where the panel is to show it.
+    if (m_trayIcon)
+        m_trayIcon->setContextMenu(panelShowsMenu ? m_menu.data() : nullptr);
+}
+
+void NativeStatusMenu::onActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::Trigger && m_panelShowsMenu && m_menu) {
+        QAction *action = m_menu->defaultAction();
+        if (action && action->isEnabled() && action->isVisible()) {
+            action->trigger();
+            return;
+        }
+    }
+    // A panel that asks for the menu although it has it (ContextMenu) still gets one.
+    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
+        toggle();
 }
 
 NativeStatusMenu::~NativeStatusMenu() {

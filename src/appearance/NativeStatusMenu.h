@@ -11,8 +11,16 @@
 
 // Shows a QMenu in the popup menu (NativeMenu) when the tray icon is clicked,
 // with the left or the right button: under the icon where the tray reports its
-// geometry, at the pointer where it does not. A click while the menu is open
-// closes it, and a click right after a dismissal does not reopen it.
+// geometry, at the pointer where it does not (a StatusNotifierItem panel's
+// click reaches Qt without its position; the pointer is where the click was).
+// A click while the menu is open closes it, and a click right after a
+// dismissal does not reopen it.
+//
+// Where no window of the application can be placed next to the icon (Wayland
+// places windows itself, so the popup would open wherever the compositor puts
+// a new window), the menu goes to the panel with the icon instead
+// (com.canonical.dbusmenu), and the panel shows it under the icon on a right
+// click; a left click then runs the menu's default action, when it has one.
 class NativeStatusMenu final : public QObject {
     Q_OBJECT
 
@@ -32,13 +40,21 @@ public:
     void setReopenGuard(std::chrono::milliseconds guard) { m_reopenGuard = guard; }
     QMenu *menu() const { return m_menu; }
 
+    // Whether this session's panel shows the menu itself: true on Wayland.
+    static bool panelShowsMenuByDefault();
+    // Hands the menu to the panel, or takes it back; attach chooses by the session.
+    void setPanelShowsMenu(bool panelShowsMenu);
+    bool panelShowsMenu() const { return m_panelShowsMenu; }
+
     ~NativeStatusMenu() override;
 
 private:
     NativeStatusMenu(QSystemTrayIcon *trayIcon, QMenu *menu);
+    void onActivated(QSystemTrayIcon::ActivationReason reason);
 
     QPointer<QSystemTrayIcon> m_trayIcon;
     QPointer<QMenu> m_menu;
     std::optional<std::chrono::steady_clock::time_point> m_lastClosedAt;
     std::chrono::milliseconds m_reopenGuard{200};
+    bool m_panelShowsMenu = false;
 };

@@ -4,6 +4,7 @@
 
 #include <QCursor>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
 
@@ -102,6 +103,52 @@ private slots:
         QVERIFY(!NativeMenu::shared().popupWindow());
         emit tray.activated(QSystemTrayIcon::Trigger);
         QVERIFY(!NativeMenu::shared().popupWindow());
+    }
+
+    // Where the panel shows the menu (Wayland), it has the menu and a left
+    // click runs the default action; without a usable one it opens the popup.
+    void clicksWhereThePanelShowsTheMenu_data() {
+        QTest::addColumn<QString>("defaultAction");
+        QTest::addColumn<int>("reason");
+        QTest::addColumn<bool>("triggered");
+        QTest::addColumn<bool>("popupOpens");
+        QTest::newRow("left click, a default action") << "enabled" << int(QSystemTrayIcon::Trigger) << true << false;
+        QTest::newRow("left click, no default action") << "none" << int(QSystemTrayIcon::Trigger) << false << true;
+        QTest::newRow("left click, the default action disabled")
+            << "disabled" << int(QSystemTrayIcon::Trigger) << false << true;
+        QTest::newRow("left click, the default action hidden")
+            << "hidden" << int(QSystemTrayIcon::Trigger) << false << true;
+        QTest::newRow("a panel asking for the menu") << "enabled" << int(QSystemTrayIcon::Context) << false << true;
+        QTest::newRow("middle click") << "enabled" << int(QSystemTrayIcon::MiddleClick) << false << false;
+    }
+
+    void clicksWhereThePanelShowsTheMenu() {
+        QFETCH(QString, defaultAction);
+        QFETCH(int, reason);
+        QFETCH(bool, triggered);
+        QFETCH(bool, popupOpens);
+        QSystemTrayIcon tray;
+        QMenu menu;
+        QAction *capture = menu.addAction(QStringLiteral("选区识字并复制"));
+        menu.addAction(QStringLiteral("退出 Vellora"));
+        if (defaultAction != QLatin1String("none"))
+            menu.setDefaultAction(capture);
+        capture->setEnabled(defaultAction != QLatin1String("disabled"));
+        capture->setVisible(defaultAction != QLatin1String("hidden"));
+        QSignalSpy triggers(capture, &QAction::triggered);
+        NativeStatusMenu *statusMenu = NativeStatusMenu::attach(&tray, &menu);
+        QVERIFY(!statusMenu->panelShowsMenu());
+        QCOMPARE(tray.contextMenu(), nullptr);
+
+        statusMenu->setPanelShowsMenu(true);
+        QCOMPARE(tray.contextMenu(), &menu);
+        emit tray.activated(QSystemTrayIcon::ActivationReason(reason));
+        QCOMPARE(triggers.count(), triggered ? 1 : 0);
+        QCOMPARE(NativeMenu::shared().isShowing(&menu), popupOpens);
+
+        // Taken back, the menu is the popup's alone again.
+        statusMenu->setPanelShowsMenu(false);
+        QCOMPARE(tray.contextMenu(), nullptr);
     }
 
     void aDestroyedTrayIconTakesItsBindingWithIt() {

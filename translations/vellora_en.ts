@@ -491,6 +491,18 @@
         <translation>Polishing Prompt</translation>
     </message>
     <message>
+        <source>API 根地址超过 2048 个字符，多出的部分已删去。</source>
+        <translation>The API base URL is longer than 2,048 characters; the rest was removed.</translation>
+    </message>
+    <message>
+        <source>模型名称超过 256 个字符，多出的部分已删去。</source>
+        <translation>The model name is longer than 256 characters; the rest was removed.</translation>
+    </message>
+    <message>
+        <source>润色提示词超过 20000 个字符，多出的部分已删去。</source>
+        <translation>The polishing prompt is longer than 20,000 characters; the rest was removed.</translation>
+    </message>
+    <message>
         <source>从菜单选择“选区识字并 AI 润色”时，识别文字会发送到配置的 AI 服务；普通识字始终在本机完成。</source>
         <translation>When you choose “Capture Text and Polish with AI” from the menu, the recognized text is sent to the configured AI service; plain text capture always stays on this computer.</translation>
     </message>

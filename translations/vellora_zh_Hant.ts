@@ -490,6 +490,18 @@
         <translation>潤飾提示詞</translation>
     </message>
     <message>
+        <source>API 根地址超过 2048 个字符，多出的部分已删去。</source>
+        <translation>API 根網址超過 2048 個字元，多出的部分已刪去。</translation>
+    </message>
+    <message>
+        <source>模型名称超过 256 个字符，多出的部分已删去。</source>
+        <translation>模型名稱超過 256 個字元，多出的部分已刪去。</translation>
+    </message>
+    <message>
+        <source>润色提示词超过 20000 个字符，多出的部分已删去。</source>
+        <translation>潤飾提示詞超過 20000 個字元，多出的部分已刪去。</translation>
+    </message>
+    <message>
         <source>从菜单选择“选区识字并 AI 润色”时，识别文字会发送到配置的 AI 服务；普通识字始终在本机完成。</source>
         <translation>從選單選擇「選取範圍辨識並以 AI 潤飾」時，辨識出的文字會傳送到設定的 AI 服務；一般辨識一律在本機完成。</translation>
     </message>

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,15 +17,38 @@
 #include <QVBoxLayout>
 #include <QtConcurrent>
 
+#include <functional>
+
 namespace {
 
 // The prompt editor asks for its minimum height only; the pane gives it the
-// rest of the tab, and the tab scrolls only when that is not enough.
+// rest of the tab, and the tab scrolls only when that is not enough. A paste
+// keeps the prompt within its limit: laying out a megabyte would stall the
+// window before the preferences could cut it.
 class PromptEditor final : public QPlainTextEdit {
 public:
     static constexpr int MinimumHeight = 130;
     PromptEditor() { setMinimumHeight(MinimumHeight); }
     QSize sizeHint() const override { return {QPlainTextEdit::sizeHint().width(), MinimumHeight}; }
+
+    // Called after a paste was cut to fit.
+    std::function<void()> onPasteCut;
+
+protected:
+    void insertFromMimeData(const QMimeData *source) override {
+        const qsizetype room = VelloraPreferences::MaximumPromptLength -
+                               (document()->characterCount() - 1 - textCursor().selectedText().size());
+        if (!source->hasText() || source->text().size() <= room) {
+            QPlainTextEdit::insertFromMimeData(source);
+            return;
+        }
+        QString text = source->text().left(qMax<qsizetype>(room, 0));
+        if (!text.isEmpty() && text.back().isHighSurrogate())
+            text.chop(1);
+        insertPlainText(text);
+        if (onPasteCut)
+            onPasteCut();
+    }
 };
 
 QWidget *fieldRow(QLabel *label, QWidget *field) {
@@ -60,7 +84,8 @@ VelloraAISettingsView::VelloraAISettingsView(VelloraPreferences &preferences, Se
     , m_testConnection(new QPushButton)
     , m_keyError(new SettingsCaption)
     , m_testStatus(new SettingsCaption)
-    , m_prompt(new PromptEditor) {
+    , m_prompt(new PromptEditor)
+    , m_textLimitNotice(new SettingsCaption) {
     setObjectName(QStringLiteral("aiSettingsView"));
     m_baseURL->setObjectName(QStringLiteral("aiBaseURL"));
     m_model->setObjectName(QStringLiteral("aiModel"));
@@ -72,6 +97,7 @@ VelloraAISettingsView::VelloraAISettingsView(VelloraPreferences &preferences, Se
     m_keyError->setObjectName(QStringLiteral("keyError"));
     m_testStatus->setObjectName(QStringLiteral("aiTestStatus"));
     m_prompt->setObjectName(QStringLiteral("polishPrompt"));
+    m_textLimitNotice->setObjectName(QStringLiteral("textLimitNotice"));
 
     m_keyStoredNote->setWordWrap(false);
     m_keyDraft->setEchoMode(QLineEdit::Password);
@@ -79,6 +105,12 @@ VelloraAISettingsView::VelloraAISettingsView(VelloraPreferences &preferences, Se
     m_baseURL->setInputMethodHints(Qt::ImhUrlCharactersOnly | Qt::ImhNoAutoUppercase);
     m_model->setInputMethodHints(Qt::ImhNoAutoUppercase);
     m_prompt->setTabChangesFocus(true);
+    m_baseURL->setMaxLength(int(VelloraPreferences::MaximumBaseURLLength));
+    m_model->setMaxLength(int(VelloraPreferences::MaximumModelLength));
+    static_cast<PromptEditor *>(m_prompt)->onPasteCut = [this] {
+        m_preferences.setTextLimitNotice(VelloraPreferences::promptCutNotice());
+    };
+    m_textLimitNotice->setTextColor(SettingsColors::failure());
 
     // The service.
     auto *service = new SettingsSection;
@@ -125,6 +157,7 @@ VelloraAISettingsView::VelloraAISettingsView(VelloraPreferences &preferences, Se
     promptLayout->setContentsMargins(0, 4, 0, 2);
     promptLayout->setSpacing(8);
     promptLayout->addWidget(m_prompt);
+    promptLayout->addWidget(m_textLimitNotice);
     auto *privacyCaption = new SettingsCaption;
     m_texts.bindText(privacyCaption, VELLORA_L10N_KEY("从菜单选择“选区识字并 AI 润色”时，识别文字会发送到配置的 AI "
                                                       "服务；普通识字始终在本机完成。"));
@@ -171,6 +204,8 @@ VelloraAISettingsView::VelloraAISettingsView(VelloraPreferences &preferences, Se
     connect(&m_preferences, &VelloraPreferences::keyBusyChanged, this, &VelloraAISettingsView::updateKeyState);
     connect(&m_preferences, &VelloraPreferences::keyErrorChanged, this, &VelloraAISettingsView::updateKeyState);
     connect(&m_preferences, &VelloraPreferences::languageChanged, this, &VelloraAISettingsView::retranslate);
+    connect(&m_preferences, &VelloraPreferences::textLimitNoticeChanged, this,
+            &VelloraAISettingsView::updateTextLimitNotice);
 
     retranslate();
 }
@@ -193,6 +228,13 @@ void VelloraAISettingsView::retranslate() {
     m_texts.apply(language());
     updateKeyState();
     updateTestStatus();
+    updateTextLimitNotice();
+}
+
+void VelloraAISettingsView::updateTextLimitNotice() {
+    const QString notice = m_preferences.textLimitNotice();
+    m_textLimitNotice->setText(velloraLocalized(notice, language()));
+    m_textLimitNotice->setVisible(!notice.isEmpty());
 }
 
 void VelloraAISettingsView::updateKeyState() {

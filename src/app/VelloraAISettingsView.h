@@ -46,6 +46,7 @@ private:
     void retranslate();
     void updateKeyState();
     void updateTestStatus();
+    void updateTextLimitNotice();
     void saveDraft();
     void finishTest(const QString &statusKey, const QString &detail = {});
     QString language() const;
@@ -65,6 +66,7 @@ private:
     SettingsCaption *m_keyError;
     SettingsCaption *m_testStatus;
     QPlainTextEdit *m_prompt;
+    SettingsCaption *m_textLimitNotice;
 
     bool m_testingAI = false;
     // The result as a localisation key, and the error text that fills its %@.

@@ -40,10 +40,12 @@ VelloraPreferences::VelloraPreferences(UserDefaults &defaults, SecretStore &keyS
     m_keyQueue.setMaxThreadCount(1);
 
     const QString language = defaults.string(languageKey).value_or(QStringLiteral("system"));
-    m_aiBaseURL = defaults.string(aiBaseURLKey).value_or(defaultBaseURL());
-    m_aiModel = defaults.string(aiModelKey).value_or(defaultModel());
+    m_aiBaseURL =
+        bounded(defaults.string(aiBaseURLKey).value_or(defaultBaseURL()), MaximumBaseURLLength, baseURLCutNotice());
+    m_aiModel = bounded(defaults.string(aiModelKey).value_or(defaultModel()), MaximumModelLength, modelCutNotice());
     const QString storedPrompt = defaults.string(polishPromptKey).value_or(VelloraDefaultPrompt::forLanguage(language));
-    m_polishPrompt = VelloraDefaultPrompt::migrate(storedPrompt, language);
+    const QString migratedPrompt = VelloraDefaultPrompt::migrate(storedPrompt, language);
+    m_polishPrompt = bounded(migratedPrompt, MaximumPromptLength, promptCutNotice());
     m_hideMenuBarIcon = defaults.boolean(hideMenuBarIconKey).value_or(false);
     m_hideDockIcon = defaults.boolean(hideDockIconKey).value_or(!m_hideMenuBarIcon);
 
@@ -67,7 +69,9 @@ VelloraPreferences::VelloraPreferences(UserDefaults &defaults, SecretStore &keyS
     m_colorMode = defaults.string(colorModeKey).value_or(QStringLiteral("system"));
     m_language = language;
 
-    if (m_polishPrompt != storedPrompt)
+    // Only a replaced legacy prompt is written back; a text that was cut stays
+    // stored as it was until the setting is next assigned.
+    if (migratedPrompt != storedPrompt)
         m_defaults.setString(polishPromptKey, m_polishPrompt);
 }
 
@@ -85,29 +89,54 @@ QString VelloraPreferences::defaultModel() {
     return QStringLiteral("deepseek-v4-flash");
 }
 
+QString VelloraPreferences::baseURLCutNotice() {
+    return VELLORA_L10N_KEY("API 根地址超过 2048 个字符，多出的部分已删去。");
+}
+
+QString VelloraPreferences::modelCutNotice() {
+    return VELLORA_L10N_KEY("模型名称超过 256 个字符，多出的部分已删去。");
+}
+
+QString VelloraPreferences::promptCutNotice() {
+    return VELLORA_L10N_KEY("润色提示词超过 20000 个字符，多出的部分已删去。");
+}
+
+QString VelloraPreferences::bounded(const QString &text, qsizetype maximum, const QString &notice) {
+    if (text.size() <= maximum) {
+        if (m_textLimitNotice == notice)
+            setTextLimitNotice(QString());
+        return text;
+    }
+    qsizetype length = maximum;
+    if (text.at(length - 1).isHighSurrogate())
+        --length;
+    setTextLimitNotice(notice);
+    return text.left(length);
+}
+
 void VelloraPreferences::call(const Callback &callback) {
     if (callback)
         callback();
 }
 
 void VelloraPreferences::setAiBaseURL(const QString &value) {
-    m_aiBaseURL = value;
+    m_aiBaseURL = bounded(value, MaximumBaseURLLength, baseURLCutNotice());
     emit aiBaseURLChanged();
-    m_defaults.setString(aiBaseURLKey, value);
+    m_defaults.setString(aiBaseURLKey, m_aiBaseURL);
     call(m_onConfigurationChange);
 }
 
 void VelloraPreferences::setAiModel(const QString &value) {
-    m_aiModel = value;
+    m_aiModel = bounded(value, MaximumModelLength, modelCutNotice());
     emit aiModelChanged();
-    m_defaults.setString(aiModelKey, value);
+    m_defaults.setString(aiModelKey, m_aiModel);
     call(m_onConfigurationChange);
 }
 
 void VelloraPreferences::setPolishPrompt(const QString &value) {
-    m_polishPrompt = value;
+    m_polishPrompt = bounded(value, MaximumPromptLength, promptCutNotice());
     emit polishPromptChanged();
-    m_defaults.setString(polishPromptKey, value);
+    m_defaults.setString(polishPromptKey, m_polishPrompt);
     call(m_onConfigurationChange);
 }
 
@@ -143,6 +172,11 @@ void VelloraPreferences::setShortcut(const CapturedShortcut &value) {
     m_defaults.setData(shortcutKey, value.toJson());
     call(m_onShortcutChange);
     call(m_onConfigurationChange);
+}
+
+void VelloraPreferences::setTextLimitNotice(const QString &value) {
+    m_textLimitNotice = value;
+    emit textLimitNoticeChanged();
 }
 
 void VelloraPreferences::setShortcutError(const QString &value) {

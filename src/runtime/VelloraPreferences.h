@@ -35,6 +35,7 @@ class VelloraPreferences final : public QObject {
     Q_PROPERTY(CapturedShortcut shortcut READ shortcut WRITE setShortcut NOTIFY shortcutChanged)
     Q_PROPERTY(QString shortcutTitle READ shortcutTitle NOTIFY shortcutChanged)
     Q_PROPERTY(QString shortcutError READ shortcutError WRITE setShortcutError NOTIFY shortcutErrorChanged)
+    Q_PROPERTY(QString textLimitNotice READ textLimitNotice WRITE setTextLimitNotice NOTIFY textLimitNoticeChanged)
     Q_PROPERTY(QString colorMode READ colorMode WRITE setColorMode NOTIFY colorModeChanged)
     Q_PROPERTY(QString language READ language WRITE setLanguage NOTIFY languageChanged)
 
@@ -59,6 +60,18 @@ public:
     static QString defaultBaseURL();
     static QString defaultModel();
 
+    // The longest texts kept. A longer one (a settings file edited by hand, a
+    // synced file, a paste) is cut when it is read or assigned, and
+    // textLimitNotice says so: laying out a text of a megabyte would stall
+    // the settings window for minutes.
+    static constexpr qsizetype MaximumBaseURLLength = 2048;
+    static constexpr qsizetype MaximumModelLength = 256;
+    static constexpr qsizetype MaximumPromptLength = 20000;
+    // The notices, as localisation keys.
+    static QString baseURLCutNotice();
+    static QString modelCutNotice();
+    static QString promptCutNotice();
+
     QString aiBaseURL() const { return m_aiBaseURL; }
     QString aiModel() const { return m_aiModel; }
     QString polishPrompt() const { return m_polishPrompt; }
@@ -69,6 +82,9 @@ public:
     bool keyBusy() const { return m_pendingKeyOperations > 0; }
     CapturedShortcut shortcut() const { return m_shortcut; }
     QString shortcutError() const { return m_shortcutError; }
+    // Transient: the notice of the text that was cut last (a localisation key),
+    // "" when the last assignment of that setting fitted.
+    QString textLimitNotice() const { return m_textLimitNotice; }
     QString colorMode() const { return m_colorMode; }
     QString language() const { return m_language; }
 
@@ -81,6 +97,7 @@ public:
     void setKeyError(const QString &value);
     void setShortcut(const CapturedShortcut &value);
     void setShortcutError(const QString &value);
+    void setTextLimitNotice(const QString &value);
     void setColorMode(const QString &value);
     void setLanguage(const QString &value);
 
@@ -117,11 +134,15 @@ signals:
     void keyBusyChanged();
     void shortcutChanged();
     void shortcutErrorChanged();
+    void textLimitNoticeChanged();
     void colorModeChanged();
     void languageChanged();
 
 private:
     static void call(const Callback &callback);
+    // The text cut to maximum characters (never inside a surrogate pair), with
+    // the notice set or cleared to match.
+    QString bounded(const QString &text, qsizetype maximum, const QString &notice);
     template <typename Work, typename Apply> void runKeyOperation(Work work, Apply apply);
 
     UserDefaults &m_defaults;
@@ -136,6 +157,7 @@ private:
     QString m_keyError;
     CapturedShortcut m_shortcut = CapturedShortcut::defaultShortcut();
     QString m_shortcutError;
+    QString m_textLimitNotice;
     QString m_colorMode;
     QString m_language;
 

@@ -18,6 +18,7 @@
 #include "XSupport.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -234,6 +235,33 @@ private slots:
         QCOMPARE(m_preferences->colorMode(), "dark");
         m_preferences->setColorMode("light");
         QCOMPARE(colorMode->currentIndex(), 1);
+    }
+
+    // A prompt past its limit is shown cut, with a notice under the editor in
+    // the interface language; a paste that does not fit is cut where it lands.
+    void aLongPromptIsShownCutWithANotice() {
+        m_preferences->setPolishPrompt(QString(1'000'000, u'x'));
+        open(1);
+        auto *prompt = child<QPlainTextEdit>(window(), "polishPrompt");
+        auto *notice = child<QLabel>(window(), "textLimitNotice");
+        QCOMPARE(prompt->toPlainText(), QString(VelloraPreferences::MaximumPromptLength, u'x'));
+        QVERIFY(notice->isVisible());
+        QCOMPARE(notice->text(), "The polishing prompt is longer than 20,000 characters; the rest was removed.");
+        m_preferences->setLanguage("zh-Hant");
+        QCOMPARE(notice->text(), "潤飾提示詞超過 20000 個字元，多出的部分已刪去。");
+        m_preferences->setLanguage("en");
+
+        prompt->setFocus();
+        prompt->selectAll();
+        QTest::keyClicks(prompt, "Fix: ");
+        QVERIFY(!notice->isVisible());
+        QApplication::clipboard()->setText(QString(30'000, u'y'));
+        prompt->paste();
+        const QString kept = "Fix: " + QString(VelloraPreferences::MaximumPromptLength - 5, u'y');
+        QCOMPARE(prompt->toPlainText(), kept);
+        QCOMPARE(m_preferences->polishPrompt(), kept);
+        QCOMPARE(m_defaults->string("polishPrompt"), std::optional<QString>(kept));
+        QVERIFY(notice->isVisible());
     }
 
     void aLanguageChangeRetranslatesTheWindow() {

@@ -152,6 +152,71 @@ private slots:
                  replaced || stored.isValid() ? std::optional<QString>(expected) : std::nullopt);
     }
 
+    // Texts past their limit (a settings file edited by hand or synced from
+    // elsewhere, a paste) are cut when read or assigned, never inside a
+    // surrogate pair, and the notice says which was cut. A stored text is left
+    // as it is in the file until the setting is assigned again.
+    void longTextsAreCutWithANotice_data() {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<bool>("assigned");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("notice");
+        const QString prompt(VelloraPreferences::MaximumPromptLength, u'x');
+        const QString pair = QStringLiteral("\U0001F600");
+        const QString url =
+            QStringLiteral("https://example.com/") + QString(VelloraPreferences::MaximumBaseURLLength - 20, u'a');
+        const QString model(VelloraPreferences::MaximumModelLength, u'm');
+        for (const bool assigned : {false, true}) {
+            const char *how = assigned ? "assigned" : "stored";
+            QTest::addRow("%s: a megabyte of prompt without spaces", how)
+                << QByteArray("polishPrompt") << assigned << QString(1'000'000, u'x') << prompt
+                << VelloraPreferences::promptCutNotice();
+            QTest::addRow("%s: a prompt at the limit", how)
+                << QByteArray("polishPrompt") << assigned << prompt << prompt << QString();
+            QTest::addRow("%s: a pair across the limit", how)
+                << QByteArray("polishPrompt") << assigned << QString(prompt.chopped(1) + pair + u'y')
+                << prompt.chopped(1) << VelloraPreferences::promptCutNotice();
+            QTest::addRow("%s: a pair ending at the limit", how)
+                << QByteArray("polishPrompt") << assigned << QString(prompt.chopped(2) + pair + u'y')
+                << QString(prompt.chopped(2) + pair) << VelloraPreferences::promptCutNotice();
+            QTest::addRow("%s: an address one too long", how)
+                << QByteArray("aiBaseURL") << assigned << QString(url + u'a') << url
+                << VelloraPreferences::baseURLCutNotice();
+            QTest::addRow("%s: an address at the limit", how)
+                << QByteArray("aiBaseURL") << assigned << url << url << QString();
+            QTest::addRow("%s: a model name twice too long", how)
+                << QByteArray("aiModel") << assigned << QString(model + model) << model
+                << VelloraPreferences::modelCutNotice();
+        }
+    }
+
+    void longTextsAreCutWithANotice() {
+        QFETCH(QByteArray, key);
+        QFETCH(bool, assigned);
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QFETCH(QString, notice);
+        Domain domain("language=en\n");
+        if (!assigned)
+            domain.defaults->setString(key, text);
+        LibsecretSecretStore store;
+        VelloraPreferences preferences(*domain.defaults, store, false, QStringList());
+        QSignalSpy noticeChanged(&preferences, &VelloraPreferences::textLimitNoticeChanged);
+        if (assigned)
+            QVERIFY(preferences.setProperty(key.constData(), text));
+
+        QCOMPARE(preferences.property(key.constData()).toString(), expected);
+        QCOMPARE(preferences.textLimitNotice(), notice);
+        QCOMPARE(noticeChanged.isEmpty(), !assigned || notice.isEmpty());
+        // What was read stays in the file; what was assigned is stored as kept.
+        QCOMPARE(domain.defaults->string(key), std::optional<QString>(assigned ? expected : text));
+
+        // The next text that fits clears the notice.
+        preferences.setProperty(key.constData(), QStringLiteral("short"));
+        QCOMPARE(preferences.textLimitNotice(), QString());
+    }
+
     // Every assignment, the same value twice included, writes the domain and
     // runs its callbacks in a fixed order; the callbacks see the value stored.
     void assignmentSideEffects_data() {

@@ -282,9 +282,9 @@ int typicalLineHeight(const GreyImage &image, const std::vector<int> &background
 
 GreyImage scaled(const GreyImage &image, double factor) {
     QImage source(image.pixels.data(), image.width, image.height, image.width, QImage::Format_Grayscale8);
-    const QImage result = source.scaled(std::max(1, qRound(image.width * factor)),
-                                        std::max(1, qRound(image.height * factor)), Qt::IgnoreAspectRatio,
-                                        Qt::SmoothTransformation);
+    const QImage result =
+        source.scaled(std::max(1, qRound(image.width * factor)), std::max(1, qRound(image.height * factor)),
+                      Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     GreyImage grey;
     grey.width = result.width();
     grey.height = result.height();

@@ -74,12 +74,17 @@ Result<Recognition> recognizeOn(TesseractWorker::Context &context, const Tessera
     tesseract::ETEXT_DESC monitor;
     monitor.cancel = &cancelRequested;
     monitor.cancel_this = &cancelled;
+    // The time limit counts from here: loading the models after a rest is not
+    // the page's fault, and a busy machine may take a while for it.
+    monitor.end_time = std::chrono::steady_clock::now() + options.timeLimit;
     const int status = api->Recognize(&monitor);
     if (cancelled) {
         api->Clear();
         return cancellationError();
     }
-    if (status != 0) {
+    // Past the deadline Tesseract stops between words and fails the page, but
+    // keeps the words it has read: a page of noise ends with what text it holds.
+    if (status != 0 && !monitor.deadline_exceeded()) {
         api->Clear();
         return engineError(3, QStringLiteral("Tesseract could not recognise the image."));
     }

@@ -318,6 +318,21 @@ private slots:
         QCOMPARE(joined(engine.run(sample, settingsFor(allLanguages))), before);
     }
 
+    // Past its time limit the engine stops reading and returns the lines it
+    // has read so far, instead of failing or holding its caller.
+    void aLongPageEndsAtTheTimeLimit() {
+        TesseractTextEngineOptions options;
+        options.timeLimit = std::chrono::milliseconds(300);
+        TesseractTextEngine engine(options);
+        const QImage sample = TextImages::render({"Read within the limit"});
+        QCOMPARE(joined(engine.run(sample, settingsFor(allLanguages))), "Read within the limit");
+
+        const Result<QList<TextObservation>> page = engine.run(longPage(), settingsFor(allLanguages));
+
+        QVERIFY2(page.ok(), qPrintable(page.ok() ? QString() : page.error().description));
+        QVERIFY2(page.value().size() < 80, qPrintable(QString::number(page.value().size())));
+    }
+
     // Images longer than Tesseract's 32767 pixels on a side, or enlarged past
     // it, are read within it: blank ones give no text, and small text on a
     // very wide strip is read.

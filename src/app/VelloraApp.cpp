@@ -21,11 +21,15 @@
 #include <QThreadPool>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
 
 namespace {
+
+// How long the end of the tray application waits for a cancelled recognition.
+constexpr int EndWaitMs = 1000;
 
 QStringList argumentList(int argc, char **argv)
 {
@@ -168,9 +172,16 @@ int VelloraApp::main(int argc, char **argv)
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, &VelloraApp::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     QApplication::exec();
-    // A recognition still running (the warm-up, or a capture's) is cut short
-    // rather than holding the exit; its thread still has to let go of the engine.
+    // A recognition still running (the warm-up, or a capture's) is cancelled,
+    // not waited for: Tesseract stops at its next word, but some of its steps
+    // (loading models, finding the lines of a large page) cannot be cut short.
+    // What has to outlive the process was written as the application ended;
+    // past a short wait the process ends without the destructors that would
+    // wait for the engine's thread.
     engine.cancel();
-    QThreadPool::globalInstance()->waitForDone();
+    if (!QThreadPool::globalInstance()->waitForDone(EndWaitMs)) {
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
     return 0;
 }

@@ -10,7 +10,9 @@
 #include "XSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -18,6 +20,7 @@
 #include <QUuid>
 
 #include <csignal>
+#include <random>
 
 class TestProcessLifetime final : public QObject {
     Q_OBJECT
@@ -146,6 +149,46 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(captureFolders(), QStringList(), 10000);
         next.terminate();
         QVERIFY(next.waitForFinished(20000));
+    }
+
+    // SIGTERM while a large region of noise is read ends the application
+    // soon: the recognition is cancelled and the end does not wait for the
+    // parts of Tesseract's work that cannot be cancelled. Reading the region
+    // to its end takes far longer than the wait allowed here.
+    void theEndDoesNotWaitForARecognition() {
+        const QRect region(100, 100, 1500, 900);
+        QImage noise(region.size(), QImage::Format_Grayscale8);
+        std::mt19937 random(7);
+        for (int y = 0; y < noise.height(); ++y) {
+            uchar *row = noise.scanLine(y);
+            for (int x = 0; x < noise.width(); ++x)
+                row[x] = uchar(random() & 0xff);
+        }
+        QLabel window(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+        window.setPixmap(QPixmap::fromImage(noise));
+        window.setGeometry(region);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QProcess app;
+        start(app, QStringLiteral("noise"));
+        QVERIFY(XSupport::xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+super+2")}));
+        QVERIFY(XSupport::waitForWindow(QStringLiteral("vellora-screencapture")));
+        QVERIFY(XSupport::drag(region.left() + 2, region.top() + 2, region.right() - 2, region.bottom() - 2));
+        // The recognition starts once the selector has handed over its image.
+        QTRY_COMPARE_WITH_TIMEOUT(running(QStringLiteral("vellora-screencapture -i -s -x")), 0, 20000);
+        QTest::qWait(1500);
+
+        QElapsedTimer ending;
+        ending.start();
+        ::kill(pid_t(app.processId()), SIGTERM);
+
+        const bool ended = app.waitForFinished(15000);
+        if (!ended)
+            app.kill();
+        QVERIFY2(ended, "the application still ran 15 s after SIGTERM");
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+        qInfo("ended %lld ms after SIGTERM", ending.elapsed());
     }
 
     // At start the application removes the folders of captures that no running

@@ -10,12 +10,14 @@
 #include <QFile>
 #include <QHash>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
 #include <cstdio>
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -63,6 +65,9 @@ QByteArray content(const QString &letter) {
 // One of two processes writing the same file in turn: each round writes a new
 // content naming the content it was written over; a refused write reads the
 // file again. Prints "landed <id> <parent>" or "refused <id>" for every round.
+// Starts writing when "go" arrives on its input, so that both writers run
+// together, and pauses up to 6 ms between rounds (about as long as a write
+// holds the lock), so that the other comes in between as often as not.
 int runWriter(const QString &name, const QString &path, int rounds) {
     SecureConfigurationRepository repository(path, 30s);
     const auto idOf = [](const QByteArray &bytes) {
@@ -74,7 +79,14 @@ int runWriter(const QString &name, const QString &path, int rounds) {
         return 1;
     }
     QByteArray parent = idOf(seen.value());
+    char go[8] = {};
+    if (!std::fgets(go, sizeof go, stdin)) {
+        std::fprintf(stderr, "no start signal\n");
+        return 1;
+    }
     for (int round = 0; round < rounds; ++round) {
+        if (round > 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(QRandomGenerator::global()->bounded(6000)));
         const QByteArray id = name.toUtf8() + '-' + QByteArray::number(round);
         const Result<void> written = repository.write(id + ' ' + parent);
         if (written) {
@@ -485,6 +497,12 @@ private slots:
             writers[i].setProcessChannelMode(QProcess::SeparateChannels);
             writers[i].start(QCoreApplication::applicationFilePath(), {path, QString::number(rounds)});
         }
+        for (QProcess &writer : writers)
+            QVERIFY(writer.waitForStarted());
+        for (QProcess &writer : writers)
+            writer.write("go\n");
+        for (QProcess &writer : writers)
+            QVERIFY(writer.waitForBytesWritten());
         QHash<QByteArray, QByteArray> parentOf; // landed id -> the id it was written over
         QHash<QByteArray, QByteArray> childOf;  // id -> the landed write over it
         int refused = 0;

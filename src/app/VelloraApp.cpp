@@ -5,6 +5,7 @@
 #include "KeyImportMode.h"
 #include "LibsecretSecretStore.h"
 #include "PortalGlobalHotKeys.h"
+#include "PortalStartup.h"
 #include "RecognitionModes.h"
 #include "ScreenRegionCapture.h"
 #include "SingleInstance.h"
@@ -156,6 +157,10 @@ int VelloraApp::main(int argc, char **argv)
     // A Wayland desktop binds global shortcuts through its portal, where it has
     // one; X11 lets the application grab the keys itself.
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    // The portal comes up now, for the hot key and ahead of the first capture.
+    PortalStartup portalStartup;
+    if (wayland)
+        portalStartup.start();
     std::unique_ptr<GlobalHotKeys> hotKeys;
     if (wayland) {
         auto portal = std::make_unique<PortalGlobalHotKeys>();

@@ -10,6 +10,7 @@
 // command line. On Wayland the frozen picture comes from the desktop portal.
 #include "DisplayCheck.h"
 #include "PortalScreenshot.h"
+#include "PortalStartup.h"
 #include "ScreenshotLayout.h"
 #include "SelectionOverlay.h"
 
@@ -218,6 +219,10 @@ int main(int argc, char **argv)
             }
             overlays.show(*frames);
         });
+        // The first screenshot of a session starts the portal; the pings keep its
+        // start from stalling while the request waits for it.
+        PortalStartup startup;
+        startup.start();
         screenshot.request();
         return QApplication::exec();
     }

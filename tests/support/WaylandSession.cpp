@@ -1,15 +1,16 @@
 #include "WaylandSession.h"
 
+#include "PortalStartup.h"
 #include "TestSupport.h"
 
 #include <QDBusConnection>
-#include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <functional>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 
@@ -192,28 +193,21 @@ bool WaylandSession::start(const std::vector<Output> &outputs)
             return fail(QStringLiteral("pipewire did not come up"));
 
         // The portal runs from the first request, as on a desktop where it has
-        // been used before. Its wlroots backend can miss a message that arrives
-        // while it takes its name and then waits for the next one: it is started
-        // first and pinged until it answers, before the frontend talks to it.
-        const QString connectionName = QStringLiteral("wayland-session-%1").arg(quintptr(this));
-        {
-            QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, connectionName);
-            for (const QString &service : {QStringLiteral("org.freedesktop.impl.portal.desktop.wlr"),
-                                           QStringLiteral("org.freedesktop.portal.Desktop")}) {
-                bool answered = false;
-                for (int attempt = 0; attempt < 30 && !answered; ++attempt) {
-                    QDBusMessage ping = QDBusMessage::createMethodCall(
-                        service, QStringLiteral("/org/freedesktop/portal/desktop"),
-                        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
-                    answered = bus.call(ping, QDBus::Block, 2000).type() == QDBusMessage::ReplyMessage;
-                }
-                if (!answered) {
-                    QDBusConnection::disconnectFromBus(connectionName);
-                    return fail(QStringLiteral("%1 did not answer").arg(service));
-                }
+        // been used before; PortalStartup brings it past its wlroots backend's
+        // stall on the way.
+        if (m_portalStarted) {
+            const QString connectionName = QStringLiteral("wayland-session-%1").arg(quintptr(this));
+            bool answered = false;
+            {
+                PortalStartup startup(QDBusConnection::connectToBus(m_busAddress, connectionName));
+                QSignalSpy finished(&startup, &PortalStartup::finished);
+                startup.start({QStringLiteral("org.freedesktop.impl.portal.desktop.wlr")});
+                answered = finished.wait(StartTimeoutMs * 3) && finished.constFirst().constFirst().toBool();
             }
+            QDBusConnection::disconnectFromBus(connectionName);
+            if (!answered)
+                return fail(QStringLiteral("the desktop portal did not answer"));
         }
-        QDBusConnection::disconnectFromBus(connectionName);
     }
     return true;
 }

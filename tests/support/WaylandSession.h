@@ -35,6 +35,9 @@ public:
     // name their UseIn= lines are matched against; by default the installed
     // portals and "sway".
     void setPortals(const QString &folder, const QString &desktopName);
+    // Whether start() brings the portal up (the default, as on a desktop where
+    // it has been used), or leaves it to the first client that asks for it.
+    void setPortalStarted(bool started) { m_portalStarted = started; }
 
     // Starts the bus, PipeWire and sway with these outputs (named HEADLESS-1,
     // HEADLESS-2, … in order); false with a message in error() when one did
@@ -80,6 +83,7 @@ private:
     QString m_configuration;
     QString m_portalFolder;
     QString m_desktopName = QStringLiteral("sway");
+    bool m_portalStarted = true;
     QString m_error;
     QString m_busAddress;
     QProcessEnvironment m_environment;

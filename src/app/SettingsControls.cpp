@@ -459,6 +459,35 @@ void paintSymbol(QPainter &painter, SettingsSymbol symbol, const QRectF &frame, 
         painter.drawPath(check);
         break;
     }
+    case SettingsSymbol::ArrowsCirclepath: {
+        // Two arcs chasing each other, each ending in a filled arrowhead.
+        const qreal radius = s * 0.34;
+        const QRectF circle(c.x() - radius, c.y() - radius, radius * 2, radius * 2);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(line);
+        for (const qreal start : {20.0, 200.0}) {
+            QPainterPath arc;
+            arc.arcMoveTo(circle, start);
+            arc.arcTo(circle, start, 125.0);
+            painter.drawPath(arc);
+            const qreal end = (start + 125.0) * M_PI / 180.0;
+            const QPointF tip(c.x() + radius * std::cos(end), c.y() - radius * std::sin(end));
+            // The arc runs counter-clockwise on screen; its direction at the end.
+            const QPointF along(-std::sin(end), -std::cos(end));
+            const QPointF across(std::cos(end), -std::sin(end));
+            QPainterPath head;
+            head.moveTo(tip + along * (s * 0.16));
+            head.lineTo(tip + across * (s * 0.13));
+            head.lineTo(tip - across * (s * 0.13));
+            head.closeSubpath();
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(color);
+            painter.drawPath(head);
+            painter.setBrush(Qt::NoBrush);
+            painter.setPen(line);
+        }
+        break;
+    }
     case SettingsSymbol::ExclamationCircle: {
         painter.setPen(line);
         painter.setBrush(Qt::NoBrush);

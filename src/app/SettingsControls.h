@@ -168,6 +168,7 @@ enum class SettingsSymbol {
     Gear,
     Sparkles,
     PaintPalette,
+    ArrowsCirclepath,
     CheckmarkCircleFill,
     ExclamationCircle,
 };

@@ -10,6 +10,7 @@
 #include "VelloraLocalization.h"
 #include "VelloraPreferences.h"
 #include "VelloraSettingsWindow.h"
+#include "VelloraUpdatesSettingsView.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -70,7 +71,8 @@ QWidget *buttonRow(std::initializer_list<QWidget *> widgets) {
 } // namespace
 
 SettingsView::SettingsView(VelloraSettingsWindow &controller, VelloraPreferences &preferences,
-                           NativeAppAppearance &appearance, VelloraCloudSettings &cloud, SecretStore &keyStore,
+                           NativeAppAppearance &appearance, VelloraCloudSettings &cloud, NativeUpdater &updater,
+                           SecretStore &keyStore,
                            QNetworkAccessManager &network, QWidget *parent)
     : QWidget(parent)
     , m_controller(controller)
@@ -91,9 +93,10 @@ SettingsView::SettingsView(VelloraSettingsWindow &controller, VelloraPreferences
     m_aiSettings = new VelloraAISettingsView(preferences, keyStore, network);
     m_tabs->addTab(scrolling(m_aiSettings), QString());
     m_tabs->addTab(scrolling(buildAppearanceTab()), QString());
+    m_tabs->addTab(scrolling(new VelloraUpdatesSettingsView(updater, preferences)), QString());
     m_tabs->setCurrentIndex(m_controller.selectedTab());
     for (const auto &[index, key] : {std::pair{0, VELLORA_L10N_KEY("通用")}, std::pair{1, VELLORA_L10N_KEY("AI 润色")},
-                                     std::pair{2, VELLORA_L10N_KEY("外观")}}) {
+                                     std::pair{2, VELLORA_L10N_KEY("外观")}, std::pair{3, VELLORA_L10N_KEY("更新")}}) {
         m_texts.bind(m_tabs, key, [this, index](const QString &text) { m_tabs->setTabText(index, text); });
     }
 
@@ -471,6 +474,7 @@ void SettingsView::updateSymbols() {
     m_tabs->setTabIcon(0, settingsSymbolIcon(SettingsSymbol::Gear, color));
     m_tabs->setTabIcon(1, settingsSymbolIcon(SettingsSymbol::Sparkles, color));
     m_tabs->setTabIcon(2, settingsSymbolIcon(SettingsSymbol::PaintPalette, color));
+    m_tabs->setTabIcon(3, settingsSymbolIcon(SettingsSymbol::ArrowsCirclepath, color));
 }
 
 void SettingsView::changeEvent(QEvent *event) {

@@ -7,6 +7,7 @@
 
 class NativeAppAppearance;
 class NativeAppearancePicker;
+class NativeUpdater;
 class QComboBox;
 class QNetworkAccessManager;
 class QPushButton;
@@ -19,16 +20,17 @@ class VelloraAISettingsView;
 class VelloraPreferences;
 class VelloraSettingsWindow;
 
-// The settings window's content: the General, AI polish and Appearance tabs,
-// each a view of state owned elsewhere (the preferences, the appearance model,
-// the cloud sync, the shortcut recorder). Texts follow the preferences' language as it changes;
+// The settings window's content: the General, AI polish, Appearance and Updates
+// tabs, each a view of state owned elsewhere (the preferences, the appearance
+// model, the cloud sync, the shortcut recorder, the updater). Texts follow the preferences' language as it changes;
 // controls take the accent of the chosen palette. GUI thread only.
 class SettingsView final : public QWidget {
     Q_OBJECT
 
 public:
     SettingsView(VelloraSettingsWindow &controller, VelloraPreferences &preferences, NativeAppAppearance &appearance,
-                 VelloraCloudSettings &cloud, SecretStore &keyStore, QNetworkAccessManager &network,
+                 VelloraCloudSettings &cloud, NativeUpdater &updater, SecretStore &keyStore,
+                 QNetworkAccessManager &network,
                  QWidget *parent = nullptr);
     ~SettingsView() override;
 

@@ -19,6 +19,7 @@
 class AppColorScheme;
 class NativeAppAppearance;
 class VelloraCloudSettings;
+class NativeUpdater;
 class VelloraSettingsWindow;
 class QAction;
 class QMenu;
@@ -91,6 +92,8 @@ public:
 
     // The status menu's commands.
     void openSettings();
+    // A manual update check that reports its outcome, errors included.
+    void checkUpdates();
     void openCaptureSettings();
     void quit();
 
@@ -148,6 +151,8 @@ public:
     NativeAppAppearance &appearance() const { return *m_appearance; }
     // The cloud settings controller, created on first use and then kept.
     VelloraCloudSettings &cloud();
+    // The updater, created on first use and then kept.
+    NativeUpdater &updater();
     // The settings window's controller; exists once launching has finished.
     VelloraSettingsWindow *settingsWindow() const { return m_settingsWindow.get(); }
     VelloraToast &toast() const { return *m_toast; }
@@ -180,6 +185,8 @@ private:
     // Shows the copy's outcome and ends the session.
     void endCopy(const QString &text, bool polished, bool copied);
     void endSession();
+    // The updater speaks the interface language, or follows the system with "system".
+    void applyUpdaterLanguages();
     // The interface language preference, read afresh for every text.
     QString language() const;
     QString translated(const QString &key) const;
@@ -187,6 +194,7 @@ private:
     Services m_services;
     std::unique_ptr<VelloraPreferences> m_preferences;
     std::unique_ptr<NativeAppAppearance> m_appearance;
+    std::unique_ptr<NativeUpdater> m_updater;
     std::unique_ptr<VelloraToast> m_toast;
     std::unique_ptr<ScreenRegionCapture> m_regionCapture;
 

@@ -8,10 +8,12 @@
 #include "NativeEditingMenu.h"
 #include "NativeStatusMenu.h"
 #include "NativeTrayIcon.h"
+#include "NativeUpdater.h"
 #include "NativeWindowMenu.h"
 #include "X11TrayColors.h"
 #include "ScreenRegionCapture.h"
 #include "TextRecognizer.h"
+#include "UpdateConfiguration.h"
 #include "UserDefaults.h"
 #include "VelloraLocalization.h"
 #include "VelloraCloudSettings.h"
@@ -42,7 +44,7 @@ void VelloraApp::applicationDidFinishLaunching()
 {
     const LaunchOptions options = LaunchOptions::parse(m_services.arguments);
 
-    // The updater's languages come first once the updater exists.
+    applyUpdaterLanguages();
     VelloraLocalization::installQtTranslations(language(), QLocale::system().uiLanguages());
     installStatusMenu();
     installApplicationMenu();
@@ -63,8 +65,10 @@ void VelloraApp::applicationDidFinishLaunching()
             self->cloud().save();
     });
     m_preferences->setOnLanguageChange([self] {
-        if (self)
-            self->applyLanguage();
+        if (!self)
+            return;
+        self->applyUpdaterLanguages();
+        self->applyLanguage();
     });
     cloud().startIfEnabled();
 
@@ -75,7 +79,7 @@ void VelloraApp::applicationDidFinishLaunching()
     });
     m_preferences->applyColorMode();
 
-    m_settingsWindow = std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, cloud(),
+    m_settingsWindow = std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, cloud(), updater(),
                                                                m_services.secretStore, m_services.network,
                                                                options.initialTab);
     m_settingsWindow->setMenuBar(m_mainMenu.get());
@@ -105,6 +109,7 @@ void VelloraApp::applicationDidFinishLaunching()
     installHotKey();
     localizeMenus();
     applyVisibility();
+    updater().startAutomaticChecks();
 
     if (options.openSettings)
         m_settingsWindow->show();
@@ -177,8 +182,7 @@ void VelloraApp::installStatusMenu()
     };
     connect(command("openSettings", QKeySequence(Qt::CTRL | Qt::Key_Comma)), &QAction::triggered, this,
             &VelloraApp::openSettings);
-    // Reaches the updater once it exists; until then there is nothing to check with.
-    command("checkUpdates", {})->setEnabled(false);
+    connect(command("checkUpdates", {}), &QAction::triggered, this, &VelloraApp::checkUpdates);
     QAction *captureSettings = command("openCaptureSettings", {});
     connect(captureSettings, &QAction::triggered, this, &VelloraApp::openCaptureSettings);
     // Only where the desktop asks for the permission and has a panel to give it in:
@@ -287,6 +291,26 @@ void VelloraApp::applyVisibility()
 void VelloraApp::openSettings()
 {
     emit settingsRequested(-1);
+}
+
+void VelloraApp::checkUpdates()
+{
+    updater().checkForUpdates(true, true);
+}
+
+NativeUpdater &VelloraApp::updater()
+{
+    if (!m_updater)
+        m_updater = std::make_unique<NativeUpdater>(UpdateConfiguration::vellora(), m_services.defaults,
+                                                    m_services.network);
+    return *m_updater;
+}
+
+void VelloraApp::applyUpdaterLanguages()
+{
+    const QString language = m_preferences->language();
+    updater().setPreferredLanguages(language == QLatin1String("system") ? std::nullopt
+                                                                        : std::optional<QStringList>(QStringList{language}));
 }
 
 void VelloraApp::openCaptureSettings()

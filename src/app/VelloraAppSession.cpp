@@ -7,6 +7,7 @@
 #include "AIKeychain.h"
 #include "AppColorScheme.h"
 #include "NativeAppAppearance.h"
+#include "NativeUpdater.h"
 #include "ScreenRegionCapture.h"
 #include "TextMetrics.h"
 #include "TextPolisher.h"

@@ -18,12 +18,13 @@
 #include <algorithm>
 
 VelloraSettingsWindow::VelloraSettingsWindow(VelloraPreferences &preferences, NativeAppAppearance &appearance,
-                                             VelloraCloudSettings &cloud, SecretStore &keyStore,
+                                             VelloraCloudSettings &cloud, NativeUpdater &updater, SecretStore &keyStore,
                                              QNetworkAccessManager &network, int initialTab, QObject *parent)
     : QObject(parent)
     , m_preferences(preferences)
     , m_appearance(appearance)
     , m_cloud(cloud)
+    , m_updater(updater)
     , m_keyStore(keyStore)
     , m_network(network)
     , m_selectedTab(initialTab >= 0 && initialTab < TabCount ? initialTab : General) {}
@@ -68,7 +69,7 @@ void VelloraSettingsWindow::createWindow() {
     window->setObjectName(QStringLiteral("settingsWindow"));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->setWindowTitle(velloraLocalized(QStringLiteral("Vellora 设置"), m_preferences.language()));
-    m_view = new SettingsView(*this, m_preferences, m_appearance, m_cloud, m_keyStore, m_network, window);
+    m_view = new SettingsView(*this, m_preferences, m_appearance, m_cloud, m_updater, m_keyStore, m_network, window);
     m_view->setHotKeyRoute(m_hotKeyRoute);
     auto *layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -11,6 +11,7 @@
 #include <optional>
 
 class NativeAppAppearance;
+class NativeUpdater;
 class QFont;
 class QNetworkAccessManager;
 class QMenuBar;
@@ -29,9 +30,9 @@ class VelloraSettingsWindow final : public QObject {
     Q_PROPERTY(int selectedTab READ selectedTab WRITE setSelectedTab NOTIFY selectedTabChanged)
 
 public:
-    // Tab tags (the Updates tab will be 3).
-    enum Tab { General = 0, AIPolish = 1, Appearance = 2 };
-    static constexpr int TabCount = 3;
+    // Tab tags.
+    enum Tab { General = 0, AIPolish = 1, Appearance = 2, Updates = 3 };
+    static constexpr int TabCount = 4;
     // The content's size with a 12-pixel interface font (9 points at 96 dpi).
     static constexpr int Width = 620;
     static constexpr int Height = 560;
@@ -41,8 +42,8 @@ public:
     // the preferences use (the AI pane's connection test reads the key from it);
     // `network` is the application's one session on the GUI thread.
     VelloraSettingsWindow(VelloraPreferences &preferences, NativeAppAppearance &appearance,
-                          VelloraCloudSettings &cloud, SecretStore &keyStore, QNetworkAccessManager &network,
-                          int initialTab = General, QObject *parent = nullptr);
+                          VelloraCloudSettings &cloud, NativeUpdater &updater, SecretStore &keyStore,
+                          QNetworkAccessManager &network, int initialTab = General, QObject *parent = nullptr);
     ~VelloraSettingsWindow() override;
 
     int selectedTab() const { return m_selectedTab; }
@@ -97,6 +98,7 @@ private:
     VelloraPreferences &m_preferences;
     NativeAppAppearance &m_appearance;
     VelloraCloudSettings &m_cloud;
+    NativeUpdater &m_updater;
     SecretStore &m_keyStore;
     QNetworkAccessManager &m_network;
     int m_selectedTab;

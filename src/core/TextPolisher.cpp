@@ -1,25 +1,19 @@
 #include "TextPolisher.h"
 
 #include "PolishingReasoningPolicy.h"
+#include "TrustedAuthorities.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLoggingCategory>
-#include <QMap>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPromise>
-#include <QSslCertificate>
 #include <QSslConfiguration>
-#include <QSslSocket>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <memory>
@@ -27,8 +21,6 @@
 
 namespace TextPolisher {
 namespace {
-
-Q_LOGGING_CATEGORY(lcPolisher, "vellora.polisher")
 
 using Promise = QPromise<Result<QString>>;
 
@@ -205,48 +197,11 @@ Result<QString> judgeReply(QNetworkReply *reply, const Interruption &interruptio
     return decodeReply(reply->readAll());
 }
 
-// The system's certificate authorities plus those of VELLORA_EXTRA_CA_CERTS,
-// read once per file name (the system store is a few hundred files).
-class ExtraAuthorities {
-public:
-    static std::optional<QList<QSslCertificate>> cached(const QString &path) {
-        QMutexLocker locker(&mutex());
-        const auto found = store().constFind(path);
-        if (found == store().cend())
-            return std::nullopt;
-        return *found;
-    }
-
-    // May run on any thread.
-    static QList<QSslCertificate> load(const QString &path) {
-        const QList<QSslCertificate> extra = QSslCertificate::fromPath(path, QSsl::Pem);
-        if (extra.isEmpty())
-            qCWarning(lcPolisher) << "VELLORA_EXTRA_CA_CERTS names no readable PEM certificates:" << path;
-        QList<QSslCertificate> all = QSslConfiguration::systemCaCertificates() + extra;
-        QMutexLocker locker(&mutex());
-        store().insert(path, all);
-        return all;
-    }
-
-private:
-    static QMutex &mutex() {
-        static QMutex m;
-        return m;
-    }
-    static QMap<QString, QList<QSslCertificate>> &store() {
-        static QMap<QString, QList<QSslCertificate>> s;
-        return s;
-    }
-};
-
 void send(const std::shared_ptr<Promise> &promise, QNetworkAccessManager *session, QNetworkRequest request,
           const QByteArray &body, std::chrono::milliseconds timeout,
-          const std::optional<QList<QSslCertificate>> &authorities) {
-    if (authorities) {
-        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-        configuration.setCaCertificates(*authorities);
-        request.setSslConfiguration(configuration);
-    }
+          const std::optional<QSslConfiguration> &tlsConfiguration) {
+    if (tlsConfiguration)
+        request.setSslConfiguration(*tlsConfiguration);
     QNetworkReply *reply = session->post(request, body);
     auto interruption = std::make_shared<Interruption>();
     auto *timer = new QTimer(reply);
@@ -311,22 +266,9 @@ QFuture<Result<QString>> polish(const QString &text, const QString &baseURL, con
     promise->start();
     QFuture<Result<QString>> future = promise->future();
 
-    const QString extraAuthoritiesPath = qEnvironmentVariable("VELLORA_EXTRA_CA_CERTS");
-    if (extraAuthoritiesPath.isEmpty()) {
-        send(promise, session, request, body, timeout, std::nullopt);
-        return future;
-    }
-    if (auto authorities = ExtraAuthorities::cached(extraAuthoritiesPath)) {
-        send(promise, session, request, body, timeout, authorities);
-        return future;
-    }
-    // Reading the certificate stores waits on files; keep that off the caller's
-    // thread. The TLS library starts here first, so the pool thread only parses
-    // certificates and keeps no per-thread TLS state that would outlive the task.
-    QSslSocket::supportsSsl();
-    QtConcurrent::run(&ExtraAuthorities::load, extraAuthoritiesPath)
-        .then(session, [promise, session, request, body, timeout](const QList<QSslCertificate> &authorities) {
-            send(promise, session, request, body, timeout, authorities);
+    TrustedAuthorities::withConfiguration(
+        session, [promise, session, request, body, timeout](const std::optional<QSslConfiguration> &tls) {
+            send(promise, session, request, body, timeout, tls);
         });
     return future;
 }

@@ -5,6 +5,7 @@
 #include "LibsecretSecretStore.h"
 #include "NativeAppAppearance.h"
 #include "NativeAppearancePicker.h"
+#include "NativeUpdater.h"
 #include "SettingsControls.h"
 #include "SettingsView.h"
 #include "SecureConfigurationFileMonitor.h"
@@ -28,6 +29,7 @@
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollArea>
@@ -43,6 +45,12 @@
 namespace {
 
 const KeyringTestSupport::Attributes keyItem{{"service", "quorvel.vellora.ai"}, {"account", "openai-compatible-key"}};
+
+// An updater for the product "vellora" whose manifest the test server serves.
+NativeUpdateConfiguration updateConfiguration(bool enabled, const QString &manifestURL = "https://127.0.0.1/update.json") {
+    return NativeUpdateConfiguration("vellora", "Vellora", "quorvel.vellora", "K7Q2W9X4ZP", QUrl(manifestURL),
+                                     {"127.0.0.1"}, enabled, {});
+}
 
 template <typename T> T *child(QWidget *root, const char *name) {
     T *found = root->findChild<T *>(QString::fromLatin1(name));
@@ -65,9 +73,24 @@ class TestVelloraSettingsWindow final : public QObject {
     std::unique_ptr<VelloraPreferences> m_preferences;
     std::unique_ptr<NativeAppAppearance> m_appearance;
     std::unique_ptr<VelloraCloudSettings> m_cloud;
+    std::unique_ptr<NativeUpdater> m_updater;
+    QList<NativeUpdatePrompt> m_prompts;
     std::unique_ptr<VelloraSettingsWindow> m_settings;
 
     QString cloudFile() const { return m_dir->filePath("cloud/Vellora/config.json"); }
+
+    void makeUpdater(const NativeUpdateConfiguration &configuration) {
+        m_settings.reset();
+        m_updater = std::make_unique<NativeUpdater>(configuration, *m_defaults, m_network);
+        m_updater->setRunningBundle(std::nullopt);
+        m_updater->setPreferredLanguages(QStringList{"en"});
+        m_updater->setPromptPresenter([this](const NativeUpdatePrompt &prompt, NativeUpdater::Completion done) {
+            m_prompts.append(prompt);
+            done(false);
+        });
+        m_settings = std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, *m_cloud, *m_updater,
+                                                             m_store, m_network);
+    }
 
     QWidget *window() const { return m_settings->window(); }
     VelloraAISettingsView *ai() const { return &m_settings->view()->aiSettings(); }
@@ -104,13 +127,14 @@ private slots:
         m_cloud = std::make_unique<VelloraCloudSettings>(*m_preferences, *m_appearance, *m_defaults, locations);
         VelloraCloudSettings *cloud = m_cloud.get();
         m_preferences->setOnConfigurationChange([cloud] { cloud->save(); });
-        m_settings =
-            std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, *m_cloud, m_store, m_network);
+        m_prompts.clear();
+        makeUpdater(updateConfiguration(false));
         QTRY_VERIFY(!m_preferences->keyBusy());
     }
 
     void cleanup() {
         m_settings.reset();
+        m_updater.reset();
         QTRY_VERIFY(!m_preferences->keyBusy());
         m_cloud.reset();
         m_appearance.reset();
@@ -132,6 +156,7 @@ private slots:
         QCOMPARE(tabs.tabText(0), "General");
         QCOMPARE(tabs.tabText(1), "AI Polish");
         QCOMPARE(tabs.tabText(2), "Appearance");
+        QCOMPARE(tabs.tabText(3), "Updates");
 
         m_settings->show(2);
         QCOMPARE(window(), first);
@@ -151,7 +176,7 @@ private slots:
         QCOMPARE(m_settings->selectedTab(), 1);
 
         // A controller made with an initial tab opens there.
-        VelloraSettingsWindow atAI(*m_preferences, *m_appearance, *m_cloud, m_store, m_network, 1);
+        VelloraSettingsWindow atAI(*m_preferences, *m_appearance, *m_cloud, *m_updater, m_store, m_network, 1);
         atAI.show();
         QCOMPARE(atAI.view()->tabs().currentIndex(), 1);
     }
@@ -655,8 +680,8 @@ private slots:
         m_cloud.reset();
         m_preferences = std::make_unique<VelloraPreferences>(*m_defaults, m_store, true, QStringList());
         m_cloud = std::make_unique<VelloraCloudSettings>(*m_preferences, *m_appearance, *m_defaults);
-        m_settings =
-            std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, *m_cloud, m_store, m_network);
+        m_settings = std::make_unique<VelloraSettingsWindow>(*m_preferences, *m_appearance, *m_cloud, *m_updater,
+                                                             m_store, m_network);
         QTRY_VERIFY(m_preferences->keySaved());
         open(1);
         auto *remove = child<QPushButton>(window(), "deleteKey");
@@ -740,6 +765,62 @@ private slots:
         QVERIFY(finished.wait(30000));
         QCOMPARE(ai()->aiTestStatus(), "Save an API key first.");
         QCOMPARE(child<SettingsCaption>(window(), "aiTestStatus")->textColor(), SettingsColors::failure());
+    }
+
+    void theUpdatesTabOfADevelopmentBuild() {
+        open(3);
+        QCOMPARE(child<QLabel>(window(), "versionLabel")->text(), "Version \u2014 (\u2014)");
+        QCOMPARE(child<SettingsCaption>(window(), "updateStatus")->text(),
+                 "Development builds do not update automatically");
+        QVERIFY(!child<QProgressBar>(window(), "downloadProgress")->isVisible());
+        auto *action = child<QPushButton>(window(), "updateAction");
+        QCOMPARE(action->text(), "Check for Updates");
+        QVERIFY(action->isEnabled());
+        QCOMPARE(child<QPushButton>(window(), "updateHistory")->text(), "View Full Changelog");
+
+        // The switch and the updater's preference, both ways.
+        auto *automatic = child<SettingsSwitch>(window(), "automaticallyChecksForUpdates");
+        QVERIFY(!automatic->isChecked());
+        QTest::mouseClick(automatic, Qt::LeftButton);
+        QVERIFY(m_updater->automaticallyChecksForUpdates());
+        QCOMPARE(m_defaults->boolean(NativeUpdater::automaticChecksKey("vellora")), true);
+        m_updater->setAutomaticallyChecksForUpdates(false);
+        QVERIFY(!automatic->isChecked());
+
+        // A development build only says so.
+        QTest::mouseClick(action, Qt::LeftButton);
+        QCOMPARE(m_prompts.size(), 1);
+        QCOMPARE(m_prompts.first().title, "Development builds do not check for production updates.");
+    }
+
+    void theUpdatesTabFollowsACheck() {
+        HttpsTestServer server;
+        QVERIFY2(server.isListening(), qPrintable(server.errorString()));
+        qputenv("VELLORA_EXTRA_CA_CERTS", server.caCertificatePath().toUtf8());
+        server.setResponse(HttpsTestServer::reply(200, R"({"schemaVersion":1,"product":"vellora","version":"2.0",
+            "build":2,"downloadURL":"https://127.0.0.1/Vellora.zip","sha256":")" + QByteArray(64, 'a') + "\"}"));
+        makeUpdater(updateConfiguration(true, server.url("/downloads/update.json")));
+        open(3);
+        auto *status = child<SettingsCaption>(window(), "updateStatus");
+        auto *action = child<QPushButton>(window(), "updateAction");
+        QCOMPARE(status->text(), "Automatic update checks are off");
+
+        QTest::mouseClick(action, Qt::LeftButton);
+        QCOMPARE(status->text(), "Checking for updates…");
+        QVERIFY(!action->isEnabled());
+        QTRY_COMPARE(status->text(), "Version 2.0 is available");
+        QCOMPARE(action->text(), "Download Update");
+        QVERIFY(action->isEnabled());
+        // The button's check is a manual one: it announced the release.
+        QCOMPARE(m_prompts.size(), 1);
+        QCOMPARE(m_prompts.first().title, "Vellora 2.0 is available");
+
+        // The updater's texts come in the language it is given; the tab's own follow the preference.
+        m_updater->setPreferredLanguages(QStringList{"zh-Hant"});
+        m_preferences->setLanguage("zh-Hant");
+        QCOMPARE(status->text(), "發現新版本 2.0");
+        QCOMPARE(action->text(), "下載更新");
+        QCOMPARE(m_settings->view()->tabs().tabText(3), "更新");
     }
 
     void theScreenshotIsThePngOfTheContent() {

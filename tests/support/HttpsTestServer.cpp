@@ -139,9 +139,9 @@ private:
         if (response.neverAnswer)
             return;
         QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) +
-                           "\r\nContent-Type: " + response.contentType +
-                           "\r\nContent-Length: " + QByteArray::number(response.body.size()) +
-                           "\r\nConnection: close\r\n";
+                           "\r\nContent-Type: " + response.contentType + "\r\nConnection: close\r\n";
+        if (!response.omitContentLength)
+            reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
         if (response.status == 401)
             reply += "WWW-Authenticate: Bearer\r\n";
         if (!response.location.isEmpty())

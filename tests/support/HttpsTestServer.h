@@ -41,6 +41,7 @@ public:
         QByteArray contentType = "application/json";
         bool neverAnswer = false; // keep the connection open and silent
         QByteArray location = {}; // a Location header, for redirects
+        bool omitContentLength = false; // the body ends when the connection closes
     };
 
     using Handler = std::function<Response(const Request &)>;

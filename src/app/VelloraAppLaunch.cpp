@@ -44,6 +44,10 @@ void VelloraApp::applicationDidFinishLaunching()
 {
     const LaunchOptions options = LaunchOptions::parse(m_services.arguments);
 
+    // The updater reads its automatic-check switch when it is made, so the
+    // switch's default is in place before that.
+    m_services.defaults.registerDefaults(
+        {{QStringLiteral("NativeUpdater.vellora.automaticallyChecksForUpdates"), true}});
     applyUpdaterLanguages();
     VelloraLocalization::installQtTranslations(language(), QLocale::system().uiLanguages());
     installStatusMenu();
@@ -55,8 +59,6 @@ void VelloraApp::applicationDidFinishLaunching()
     // Screenshots that a killed instance left in the temporary folder.
     QThreadPool::globalInstance()->start([] { ScreenRegionCapture::removeAbandonedFolders(); }, QThread::LowPriority);
 
-    m_services.defaults.registerDefaults(
-        {{QStringLiteral("NativeUpdater.vellora.automaticallyChecksForUpdates"), true}});
     m_appearance->applyApplicationIcon();
 
     QPointer<VelloraApp> self(this);

@@ -116,7 +116,9 @@ Result<void> unpack(const QString &archivePath, const QString &directory, const 
     Writer writer(archive_write_disk_new());
     if (!reader || !writer)
         return failure(QStringLiteral("out of memory"));
-    archive_read_support_format_zip(reader.get());
+    // The central directory is the archive's table of contents: reading by it
+    // refuses an archive that lost its end, instead of streaming what is left.
+    archive_read_support_format_zip_seekable(reader.get());
     if (archive_read_open_filename(reader.get(), QFile::encodeName(archivePath).constData(), 64 * 1024) != ARCHIVE_OK)
         return libarchiveFailure(reader.get(), QStringLiteral("cannot open the archive"));
     archive_write_disk_set_options(writer.get(), ARCHIVE_EXTRACT_PERM | ARCHIVE_EXTRACT_SECURE_SYMLINKS

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -19,6 +20,9 @@
 #include <cmath>
 
 namespace {
+
+// What the updater did and why, for whoever looks into an update that did not come.
+Q_LOGGING_CATEGORY(lcUpdater, "vellora.updater", QtWarningMsg)
 
 Error badServerResponse(int status) {
     return Error{QStringLiteral("QNetworkReply"), QNetworkReply::UnknownServerError,
@@ -152,6 +156,7 @@ void NativeUpdater::checkForUpdates(bool manual, bool presentErrors) {
     }
     if (m_requestInFlight)
         return;
+    qCInfo(lcUpdater) << (manual ? "manual" : "automatic") << "update check of" << m_configuration.manifestURL;
     m_requestInFlight = true;
     setState(NativeUpdateState::checking());
     TrustedAuthorities::withConfiguration(this, [this, manual, presentErrors](const std::optional<QSslConfiguration> &tls) {
@@ -194,6 +199,7 @@ void NativeUpdater::finishCheck(QNetworkReply *reply, bool manual, bool presentE
     }();
 
     if (!decided) {
+        qCInfo(lcUpdater) << "update check failed:" << decided.error().description;
         const QString message = copy(QStringLiteral("检查更新失败：%@"), {describe(decided.error())});
         setState(NativeUpdateState::failed(message));
         m_requestInFlight = false;
@@ -202,6 +208,8 @@ void NativeUpdater::finishCheck(QNetworkReply *reply, bool manual, bool presentE
         return;
     }
     const NativeUpdateManifest &manifest = decided.value();
+    qCInfo(lcUpdater) << "update check found build" << manifest.build << "running build"
+                      << NativeUpdatePolicy::runningBuild(m_runningBundle);
     if (NativeUpdatePolicy::isNewer(manifest, NativeUpdatePolicy::runningBuild(m_runningBundle))) {
         m_availableManifest = manifest;
         setState(NativeUpdateState::available(manifest.version));
@@ -315,6 +323,7 @@ void NativeUpdater::finishDownload(QNetworkReply *reply, const NativeUpdateManif
 }
 
 void NativeUpdater::downloadFailed(const Error &error, bool presentErrors) {
+    qCInfo(lcUpdater) << "update download failed:" << error.domain << error.description;
     const QString message = copy(QStringLiteral("下载更新失败：%@"), {describe(error)});
     setState(NativeUpdateState::failed(message));
     if (presentErrors)

@@ -23,6 +23,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -797,8 +799,13 @@ private slots:
         HttpsTestServer server;
         QVERIFY2(server.isListening(), qPrintable(server.errorString()));
         qputenv("VELLORA_EXTRA_CA_CERTS", server.caCertificatePath().toUtf8());
-        server.setResponse(HttpsTestServer::reply(200, R"({"schemaVersion":1,"product":"vellora","version":"2.0",
-            "build":2,"downloadURL":"https://127.0.0.1/Vellora.zip","sha256":")" + QByteArray(64, 'a') + "\"}"));
+        const QJsonObject manifest{{"schemaVersion", 1},
+                                   {"product", "vellora"},
+                                   {"version", "2.0"},
+                                   {"build", 2},
+                                   {"downloadURL", "https://127.0.0.1/Vellora.zip"},
+                                   {"sha256", QString(64, 'a')}};
+        server.setResponse(HttpsTestServer::reply(200, QJsonDocument(manifest).toJson()));
         makeUpdater(updateConfiguration(true, server.url("/downloads/update.json")));
         open(3);
         auto *status = child<SettingsCaption>(window(), "updateStatus");

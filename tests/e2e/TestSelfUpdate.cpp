@@ -11,6 +11,7 @@
 #include "XKeyGrabber.h"
 #include "XSupport.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -88,6 +89,7 @@ class TestSelfUpdate final : public QObject {
         result.insert("LANG", "zh_CN.UTF-8");
         result.insert("https_proxy", QStringLiteral("http://127.0.0.1:%1").arg(m_site->port()));
         result.insert("VELLORA_EXTRA_CA_CERTS", m_site->caCertificatePath());
+        result.insert("QT_LOGGING_RULES", "vellora.updater*.info=true");
         return result;
     }
 
@@ -116,21 +118,50 @@ class TestSelfUpdate final : public QObject {
         return QDir(m_home + "/.local/opt").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 
+    // The visible windows by title. xdotool's own --name search misses CJK
+    // titles, so each window's name is read and compared here.
+    static QMap<QString, QString> windowTitles() {
+        QMap<QString, QString> titles;
+        const TestSupport::ProcessResult search = TestSupport::run("xdotool", {"search", "--onlyvisible", "--name", "."});
+        for (const QByteArray &id : search.standardOutput.split('\n')) {
+            if (id.isEmpty())
+                continue;
+            const QString window = QString::fromLatin1(id);
+            titles.insert(QString::fromUtf8(TestSupport::run("xdotool", {"getwindowname", window}).standardOutput.trimmed()),
+                          window);
+        }
+        return titles;
+    }
+
+    // The window with exactly this title once it is on screen, else empty.
+    static QString waitForTitle(const QString &title, int timeoutMs) {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!deadline.hasExpired()) {
+            if (const QString window = windowTitles().value(title); !window.isEmpty())
+                return window;
+            QTest::qWait(250);
+        }
+        return {};
+    }
+
     // Presses Return in the window with exactly this title: its first button.
     static bool answer(const QString &title) {
-        if (!XSupport::waitForWindow(title, 60000))
-            return false;
-        const TestSupport::ProcessResult search =
-            TestSupport::run("xdotool", {"search", "--onlyvisible", "--name", '^' + title + '$'});
-        const QString window = QString::fromUtf8(search.standardOutput).split('\n').value(0).trimmed();
+        const QString window = waitForTitle(title, 60000);
         if (window.isEmpty() || !XSupport::xdotool({"windowfocus", "--sync", window}))
             return false;
         QTest::qWait(300);
-        return XSupport::xdotool({"key", "--window", window, "--clearmodifiers", "Return"})
-               || XSupport::xdotool({"key", "Return"});
+        return XSupport::xdotool({"key", "--clearmodifiers", "Return"});
+    }
+
+    // The running application's output and the windows on screen, for a failure message.
+    QByteArray appLog() const {
+        return readFile(m_dir.filePath("app.log")).right(4000) + "windows: "
+               + windowTitles().keys().join(" | ").toUtf8();
     }
 
     void startVersion1(QProcess &app) {
+        // The automatic check announces a build once a day; each start here is a new day.
+        QFile::remove(m_home + "/.config/Vellora/Vellora.conf");
         app.setProcessEnvironment(environment());
         app.setStandardOutputFile(m_dir.filePath("app.log"), QIODevice::Append);
         app.setStandardErrorFile(m_dir.filePath("app.log"), QIODevice::Append);
@@ -164,7 +195,7 @@ private slots:
                                                    QStringList{SiteHost, "vellora-quorvel.pages.dev"});
         QVERIFY2(m_site->isListening(), qPrintable(m_site->errorString()));
         m_site->setHandler([this](const HttpsTestServer::Request &request) {
-            if (!request.tunnelTarget.startsWith(SiteHost.toUtf8() + ':'))
+            if (!request.tunnelTarget.startsWith(QByteArray(SiteHost.toUtf8() + ':')))
                 return HttpsTestServer::reply(421, "not this site");
             if (request.path == "/downloads/update.json")
                 return HttpsTestServer::reply(200, m_manifest);
@@ -195,7 +226,7 @@ private slots:
         QCOMPARE(installedInfo().value("CFBundleVersion").toString(), "1");
         QVERIFY(QFileInfo(m_installed + "/vellora").isExecutable());
         const QByteArray entry = readFile(m_home + "/.local/share/applications/vellora.desktop");
-        QVERIFY(entry.contains("\nExec=\"" + m_installed.toUtf8() + "/vellora\"\n"));
+        QVERIFY(entry.contains(QByteArray("\nExec=\"" + m_installed.toUtf8() + "/vellora\"\n")));
         QVERIFY(entry.contains("\nIcon=vellora\n"));
         QVERIFY(QFileInfo::exists(m_home + "/.local/share/icons/hicolor/48x48/apps/vellora.png"));
         QVERIFY(QFileInfo::exists(m_home + "/.local/share/icons/hicolor/scalable/apps/vellora.svg"));
@@ -239,8 +270,8 @@ private slots:
         QProcess app;
         startVersion1(app);
         // The automatic check four seconds after launch announces version 2.
-        QVERIFY(answer("Vellora 2.0 可更新"));
-        QVERIFY(XSupport::waitForWindow(alert, 120000));
+        QVERIFY2(answer("Vellora 2.0 可更新"), appLog().constData());
+        QVERIFY2(!waitForTitle(alert, 120000).isEmpty(), appLog().constData());
         QCOMPARE(app.state(), QProcess::Running);
         stop(app);
         checkNothingChanged();
@@ -250,8 +281,8 @@ private slots:
         serve(m_dir.filePath("v2"));
         QProcess app;
         startVersion1(app);
-        QVERIFY(answer("Vellora 2.0 可更新"));
-        QVERIFY(XSupport::waitForWindow("Vellora 2.0 已准备好", 120000));
+        QVERIFY2(answer("Vellora 2.0 可更新"), appLog().constData());
+        QVERIFY2(!waitForTitle("Vellora 2.0 已准备好", 120000).isEmpty(), appLog().constData());
         const qint64 version1 = app.processId();
         QElapsedTimer clock;
         clock.start();

@@ -43,8 +43,8 @@ QList<Shot> shots(const QStringList &languages) {
         return Shot{NativeUpdatePrompt::message(updaterCopyFormat(QString::fromUtf16(key), languages, values), languages),
                     style};
     };
-    const auto failure = [&languages](NativeUpdateInstaller::Failure failure) {
-        return updaterCopy(NativeUpdateInstaller::failureKey(failure), languages);
+    const auto failure = [&languages](NativeUpdateInstaller::Failure which) {
+        return updaterCopy(NativeUpdateInstaller::failureKey(which), languages);
     };
     using Style = NativeUpdateAlertStyle;
     return {

@@ -3,6 +3,8 @@
 #include "NativeReleaseNotes.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -56,7 +58,8 @@ private slots:
         QCOMPARE(formatAt(*notes, "Faster").font().pixelSize(), 13);
         QVERIFY(!formatAt(*notes, "Faster").font().bold());
         QCOMPARE(formatAt(*notes, "block").font().pixelSize(), 12);
-        QVERIFY(QFontInfo(formatAt(*notes, "block").font()).fixedPitch());
+        const QString fixed = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
+        QCOMPARE(QFontInfo(formatAt(*notes, "block").font()).family(), fixed);
 
         // Inside the paragraph: each run keeps its own emphasis.
         QTextBlock paragraph = notes->findBlock(0).next().next();
@@ -66,6 +69,7 @@ private slots:
         QVERIFY(runs.value("recognition").font().bold());
         QVERIFY(runs.value("calmer").font().italic());
         QCOMPARE(runs.value("code").font().pixelSize(), 12);
+        QCOMPARE(QFontInfo(runs.value("code").font()).family(), fixed);
         QVERIFY(runs.value("old").fontStrikeOut());
         QCOMPARE(runs.value("site").anchorHref(), "https://vellora.quorvel.app/");
     }

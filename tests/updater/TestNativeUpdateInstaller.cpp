@@ -135,13 +135,13 @@ private slots:
         QProcess stubborn;
         stubborn.start("sleep", {"30"});
         QVERIFY(stubborn.waitForStarted());
-        QVERIFY(!NativeUpdateHelper::waitForExit(static_cast<pid_t>(stubborn.processId()),
-                                                 {5, std::chrono::microseconds(10000)}));
+        const auto stubbornPid = static_cast<pid_t>(stubborn.processId());
+        QVERIFY(!NativeUpdateHelper::waitForExit(stubbornPid, {5, std::chrono::microseconds(10000)}));
         stubborn.kill();
         stubborn.waitForFinished();
         // Only a process that does not exist has gone: pid 1 exists, though it is not ours to signal.
         QVERIFY(NativeUpdateHelper::isRunning(1));
-        QVERIFY(!NativeUpdateHelper::isRunning(static_cast<pid_t>(stubborn.processId())));
+        QVERIFY(!NativeUpdateHelper::isRunning(stubbornPid));
     }
 
     void theSwapKeepsOneWholeBundleInPlace_data() {

@@ -147,7 +147,8 @@ private slots:
         QTemporaryDir dir;
         QFile info(dir.filePath("bundle.json"));
         QVERIFY(info.open(QIODevice::WriteOnly));
-        info.write(bundleVersion == "-" ? "{}" : "{\"CFBundleVersion\":\"" + bundleVersion.toUtf8() + "\"}");
+        info.write(bundleVersion == "-" ? QByteArray("{}")
+                                        : QByteArray("{\"CFBundleVersion\":\"" + bundleVersion.toUtf8() + "\"}"));
         info.close();
         QCOMPARE(NativeUpdatePolicy::runningBuild(AppBundle::open(dir.path())), running);
 

@@ -31,15 +31,17 @@ std::optional<qint64> integer(const QJsonValue &value) {
     return value.toInteger();
 }
 
-// A required key: absent and null are "missing"; another type is "corrupt".
-template <typename T, typename Read> Result<T> required(const QJsonObject &object, const char *key, Read read) {
+// Reads a required key into `into`: absent and null are "missing", another type "corrupt".
+template <typename T, typename Read>
+std::optional<Error> take(const QJsonObject &object, const char *key, Read read, T &into) {
     const QJsonValue value = object.value(QLatin1StringView(key));
     if (value.isUndefined() || value.isNull())
         return missing();
     std::optional<T> result = read(value);
     if (!result)
         return corrupt();
-    return *result;
+    into = *result;
+    return std::nullopt;
 }
 
 std::optional<QString> text(const QJsonValue &value) {
@@ -62,34 +64,16 @@ Result<NativeUpdateManifest> NativeUpdateManifest::decode(const QByteArray &json
     const QJsonObject object = document.object();
 
     NativeUpdateManifest manifest;
-    const Result<qint64> schemaVersion = required<qint64>(object, "schemaVersion", integer);
-    if (!schemaVersion)
-        return schemaVersion.error();
-    manifest.schemaVersion = schemaVersion.value();
-    const Result<QString> product = required<QString>(object, "product", text);
-    if (!product)
-        return product.error();
-    manifest.product = product.value();
-    const Result<QString> version = required<QString>(object, "version", text);
-    if (!version)
-        return version.error();
-    manifest.version = version.value();
-    const Result<qint64> build = required<qint64>(object, "build", integer);
-    if (!build)
-        return build.error();
-    manifest.build = build.value();
-    const Result<QString> address = required<QString>(object, "downloadURL", text);
-    if (!address)
-        return address.error();
-    const QUrl url(address.value(), QUrl::StrictMode);
-    if (address.value().isEmpty() || !url.isValid())
+    for (const std::optional<Error> &failure :
+         {take(object, "schemaVersion", integer, manifest.schemaVersion), take(object, "product", text, manifest.product),
+          take(object, "version", text, manifest.version), take(object, "build", integer, manifest.build),
+          take(object, "downloadURL", text, manifest.downloadURLText), take(object, "sha256", text, manifest.sha256)}) {
+        if (failure)
+            return *failure;
+    }
+    manifest.downloadURL = QUrl(manifest.downloadURLText, QUrl::StrictMode);
+    if (manifest.downloadURLText.isEmpty() || !manifest.downloadURL.isValid())
         return corrupt();
-    manifest.downloadURLText = address.value();
-    manifest.downloadURL = url;
-    const Result<QString> sha256 = required<QString>(object, "sha256", text);
-    if (!sha256)
-        return sha256.error();
-    manifest.sha256 = sha256.value();
 
     const QJsonValue notes = object.value(QLatin1StringView("releaseNotes"));
     if (!notes.isUndefined() && !notes.isNull()) {

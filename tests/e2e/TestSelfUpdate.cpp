@@ -55,11 +55,7 @@ QList<qint64> processesRunning(const QString &executable) {
 // finished launching.
 bool hotKeyHeld() {
     const CapturedShortcut shortcut = CapturedShortcut::defaultShortcut();
-    XKeyGrabber probe;
-    if (!probe.grab(shortcut.keyCode, shortcut.modifiers))
-        return true;
-    probe.ungrab(shortcut.keyCode, shortcut.modifiers);
-    return false;
+    return XKeyGrabber::heldElsewhere(shortcut.keyCode, shortcut.modifiers);
 }
 
 } // namespace

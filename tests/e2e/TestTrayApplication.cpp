@@ -37,11 +37,7 @@ private:
     static bool hotKeyHeld()
     {
         const CapturedShortcut shortcut = CapturedShortcut::defaultShortcut();
-        XKeyGrabber probe;
-        if (!probe.grab(shortcut.keyCode, shortcut.modifiers))
-            return true;
-        probe.ungrab(shortcut.keyCode, shortcut.modifiers);
-        return false;
+        return XKeyGrabber::heldElsewhere(shortcut.keyCode, shortcut.modifiers);
     }
 
     void start(QProcess &app, const QString &configName, const QStringList &arguments = {})

@@ -10,8 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(UpdateBundles::ArchiveCase::Outcome)
-
 namespace {
 
 const QByteArray Passed = "UPDATE VERIFY PASS: checksum, app identity, Developer ID signature and notarization\n";
@@ -40,42 +38,29 @@ private slots:
     }
 
     void everyArchiveGetsItsAnswer_data() {
-        QTest::addColumn<QString>("archive");
-        QTest::addColumn<QString>("sha256");
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<QString>("build");
-        QTest::addColumn<UpdateBundles::ArchiveCase::Outcome>("outcome");
         const Result<QByteArray> team =
             BundleSignature::readSecretKey(qEnvironmentVariable("VELLORA_UPDATE_TEST_SIGNING_KEY"));
         QVERIFY2(team.ok(), "the build's update test key is missing");
         const QString folder = m_dir.filePath("cases");
         QDir().mkpath(folder);
-        int index = 0;
-        for (const UpdateBundles::ArchiveCase &row :
-             UpdateBundles::archiveCases(folder, team.value(), BundleSignature::generate().secretKey)) {
-            const QString path = QDir(folder).filePath(QStringLiteral("archive-%1.zip").arg(++index));
-            QVERIFY(UpdateBundles::write(path, row.archive));
-            QTest::newRow(row.name) << path << row.sha256 << row.version << row.build << row.outcome;
-        }
+        UpdateBundles::addArchiveRows(folder, team.value(), BundleSignature::generate().secretKey);
     }
 
     void everyArchiveGetsItsAnswer() {
-        QFETCH(QString, archive);
-        QFETCH(QString, sha256);
-        QFETCH(QString, version);
-        QFETCH(QString, build);
-        QFETCH(UpdateBundles::ArchiveCase::Outcome, outcome);
+        QFETCH(UpdateBundles::ArchiveCase, row);
+        const QString archive = m_dir.filePath("archive.zip");
+        QVERIFY(UpdateBundles::write(archive, row.archive));
         using Outcome = UpdateBundles::ArchiveCase::Outcome;
         const TestSupport::ProcessResult result = TestSupport::runVellora(
-            {"--verify-update-archive", archive, version, build, sha256}, {}, environment());
+            {"--verify-update-archive", archive, row.version, row.build, row.sha256}, {}, environment());
         QVERIFY(result.finished);
-        if (outcome == Outcome::passes) {
+        if (row.outcome == Outcome::passes) {
             QCOMPARE(result.standardOutput, Passed);
             QCOMPARE(result.standardError, QByteArray());
             QCOMPARE(result.exitCode, 0);
         } else {
             // The build runs from no bundle, so it speaks English.
-            const QByteArray reason = outcome == Outcome::invalidArchive
+            const QByteArray reason = row.outcome == Outcome::invalidArchive
                                           ? "The update archive is damaged. Download it again."
                                           : "The update failed developer signature or notarization verification.";
             QCOMPARE(result.standardError, "UPDATE VERIFY FAILED: " + reason + '\n');

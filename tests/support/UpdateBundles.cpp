@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <sys/stat.h>
 
@@ -100,7 +101,7 @@ QList<ArchiveCase> archiveCases(const QString &folder, const QByteArray &teamKey
     using Outcome = ArchiveCase::Outcome;
     QList<ArchiveCase> cases;
     int made = 0;
-    // A fresh bundle in a folder of its own, changed by `change` before it is signed.
+    // A fresh bundle in a folder of its own.
     const auto bundle = [&](const Bundle &description = {}, const QString &name = QStringLiteral("Vellora.app")) {
         const QString place = QDir(folder).filePath(QString::number(++made));
         QDir().mkpath(place);
@@ -209,6 +210,12 @@ QList<ArchiveCase> archiveCases(const QString &folder, const QByteArray &teamKey
     sign(path, teamKey);
     add("executable that does not answer the probe", zip(path), Outcome::invalidApplication);
     return cases;
+}
+
+void addArchiveRows(const QString &folder, const QByteArray &teamKey, const QByteArray &otherKey) {
+    QTest::addColumn<ArchiveCase>("row");
+    for (const ArchiveCase &row : archiveCases(folder, teamKey, otherKey))
+        QTest::newRow(row.name) << row;
 }
 
 } // namespace UpdateBundles

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QMetaType>
 #include <QStringList>
 
 // Application bundles made at test time for the updater's tests: the layout
@@ -54,7 +55,12 @@ struct ArchiveCase {
 // is not trusted.
 QList<ArchiveCase> archiveCases(const QString &folder, const QByteArray &teamKey, const QByteArray &otherKey);
 
+// The cases as rows of the running test's data table, in one column "row".
+void addArchiveRows(const QString &folder, const QByteArray &teamKey, const QByteArray &otherKey);
+
 // Writes bytes to a file; true on success.
 bool write(const QString &path, const QByteArray &data);
 
 } // namespace UpdateBundles
+
+Q_DECLARE_METATYPE(UpdateBundles::ArchiveCase)

@@ -57,3 +57,11 @@ void XKeyGrabber::ungrab(quint32 macKeyCode, quint32 macModifiers)
     const std::unique_ptr<xcb_generic_error_t, FreeDeleter> error{
         xcb_request_check(d->connection, xcb_ungrab_key_checked(d->connection, xcb_keycode_t(*key), d->root, *modifiers))};
 }
+
+bool XKeyGrabber::heldElsewhere(quint32 macKeyCode, quint32 macModifiers) {
+    XKeyGrabber probe;
+    if (!probe.grab(macKeyCode, macModifiers))
+        return true;
+    probe.ungrab(macKeyCode, macModifiers);
+    return false;
+}

@@ -20,6 +20,9 @@ public:
     bool grab(quint32 macKeyCode, quint32 macModifiers);
     void ungrab(quint32 macKeyCode, quint32 macModifiers);
 
+    // Whether some other client holds the combination: a grab of our own is refused.
+    static bool heldElsewhere(quint32 macKeyCode, quint32 macModifiers);
+
 private:
     struct Private;
     std::unique_ptr<Private> d;

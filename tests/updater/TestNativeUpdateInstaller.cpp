@@ -14,8 +14,6 @@
 
 #include <unistd.h>
 
-Q_DECLARE_METATYPE(UpdateBundles::ArchiveCase::Outcome)
-
 // The installer's checks on archives made at test time, and the helper's wait
 // and swap on real folders.
 class TestNativeUpdateInstaller final : public QObject {
@@ -50,33 +48,23 @@ private slots:
     }
 
     void everyArchiveGetsItsVerdict_data() {
-        QTest::addColumn<QByteArray>("archive");
-        QTest::addColumn<QString>("sha256");
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<QString>("build");
-        QTest::addColumn<UpdateBundles::ArchiveCase::Outcome>("outcome");
         const QString cases = m_dir.filePath("cases");
         QDir().mkpath(cases);
-        for (const UpdateBundles::ArchiveCase &row : UpdateBundles::archiveCases(cases, m_team.secretKey, m_other.secretKey))
-            QTest::newRow(row.name) << row.archive << row.sha256 << row.version << row.build << row.outcome;
+        UpdateBundles::addArchiveRows(cases, m_team.secretKey, m_other.secretKey);
     }
 
     void everyArchiveGetsItsVerdict() {
-        QFETCH(QByteArray, archive);
-        QFETCH(QString, sha256);
-        QFETCH(QString, version);
-        QFETCH(QString, build);
-        QFETCH(UpdateBundles::ArchiveCase::Outcome, outcome);
+        QFETCH(UpdateBundles::ArchiveCase, row);
         using Outcome = UpdateBundles::ArchiveCase::Outcome;
         NativeUpdateManifest manifest;
         manifest.schemaVersion = 1;
         manifest.product = "vellora";
-        manifest.version = version;
-        manifest.build = build.toLongLong();
-        manifest.sha256 = sha256;
+        manifest.version = row.version;
+        manifest.build = row.build.toLongLong();
+        manifest.sha256 = row.sha256;
 
-        const Result<QString> staged = NativeUpdateInstaller::prepare(archive, manifest, configuration());
-        if (outcome == Outcome::passes) {
+        const Result<QString> staged = NativeUpdateInstaller::prepare(row.archive, manifest, configuration());
+        if (row.outcome == Outcome::passes) {
             QVERIFY2(staged.ok(), qPrintable(staged.ok() ? QString() : staged.error().description));
             const QFileInfo application(staged.value());
             QCOMPARE(application.fileName(), "Vellora.app");
@@ -89,7 +77,7 @@ private slots:
         } else {
             QVERIFY(!staged.ok());
             QCOMPARE(staged.error().domain, NativeUpdateInstaller::FailureDomain);
-            const auto failure = outcome == Outcome::invalidArchive ? NativeUpdateInstaller::Failure::invalidArchive
+            const auto failure = row.outcome == Outcome::invalidArchive ? NativeUpdateInstaller::Failure::invalidArchive
                                                                      : NativeUpdateInstaller::Failure::invalidApplication;
             QCOMPARE(staged.error().code, qint64(failure));
             QCOMPARE(staged.error().description, updaterCopy(NativeUpdateInstaller::failureKey(failure), QStringList{"en"}));

@@ -8,6 +8,8 @@
 #include "AppColorScheme.h"
 #include "LibsecretSecretStore.h"
 #include "NativeAppAppearance.h"
+#include "NativeUpdater.h"
+#include "UpdateConfiguration.h"
 #include "UserDefaults.h"
 #include "VelloraCloudSettings.h"
 #include "VelloraIcon.h"
@@ -46,6 +48,7 @@ struct Scene {
     std::unique_ptr<VelloraPreferences> preferences;
     std::unique_ptr<NativeAppAppearance> appearance;
     std::unique_ptr<VelloraCloudSettings> cloud;
+    std::unique_ptr<NativeUpdater> updater;
     std::unique_ptr<VelloraSettingsWindow> window;
     bool exposed = false;
 
@@ -64,7 +67,8 @@ struct Scene {
         cloud = std::make_unique<VelloraCloudSettings>(*preferences, *appearance, defaults, locations);
         VelloraCloudSettings *controller = cloud.get();
         preferences->setOnConfigurationChange([controller] { controller->save(); });
-        window = std::make_unique<VelloraSettingsWindow>(*preferences, *appearance, *cloud, store, network);
+        updater = std::make_unique<NativeUpdater>(UpdateConfiguration::vellora(), defaults, network);
+        window = std::make_unique<VelloraSettingsWindow>(*preferences, *appearance, *cloud, *updater, store, network);
         window->show(VelloraSettingsWindow::General);
         exposed = QTest::qWaitForWindowExposed(window->window());
     }

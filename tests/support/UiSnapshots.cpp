@@ -8,9 +8,11 @@
 #include "NativeMenuContentView.h"
 #include "NativeMenuStyle.h"
 #include "NativeTrayIcon.h"
+#include "NativeUpdater.h"
 #include "SettingsView.h"
 #include "ShortcutRecorder.h"
 #include "ToastPanel.h"
+#include "UpdateConfiguration.h"
 #include "UserDefaults.h"
 #include "VelloraCloudSettings.h"
 #include "VelloraIcon.h"
@@ -196,7 +198,8 @@ void saveShortcutStates(const QString &output) {
     locations.cloudDriveCandidates = {folder.filePath(QStringLiteral("cloud"))};
     locations.backupFolder = folder.filePath(QStringLiteral("backups"));
     VelloraCloudSettings cloud(preferences, appearance, defaults, locations);
-    VelloraSettingsWindow settings(preferences, appearance, cloud, keyStore, network);
+    NativeUpdater updater(UpdateConfiguration::vellora(), defaults, network);
+    VelloraSettingsWindow settings(preferences, appearance, cloud, updater, keyStore, network);
     for (const char *language : {"en", "zh-Hans", "zh-Hant"}) {
         preferences.setLanguage(QString::fromLatin1(language));
         settings.show(VelloraSettingsWindow::General);

@@ -268,7 +268,7 @@ private slots:
             QStringLiteral("快捷键：Ctrl+Shift+Super+2 | disabled"),
             QStringLiteral("--"),
             QStringLiteral("设置… | Control+,"),
-            QStringLiteral("检查更新… | disabled"),
+            QStringLiteral("检查更新…"),
             // sway asks for no permission in a panel of its own: nothing to open.
             QStringLiteral("打开屏幕录制权限设置… | hidden"),
             QStringLiteral("退出 Vellora | Control+Q"),

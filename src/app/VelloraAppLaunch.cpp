@@ -54,8 +54,7 @@ void VelloraApp::applicationDidFinishLaunching()
     installApplicationMenu();
 
     // Load the recognition models now, so the first capture does not wait for them.
-    TextEngine *engine = &m_services.textEngine;
-    QThreadPool::globalInstance()->start([engine] { TextRecognizer::prewarm(*engine); }, QThread::LowPriority);
+    TextRecognizer::prewarmAsync(m_services.textEngine);
     // Screenshots that a killed instance left in the temporary folder.
     QThreadPool::globalInstance()->start([] { ScreenRegionCapture::removeAbandonedFolders(); }, QThread::LowPriority);
 

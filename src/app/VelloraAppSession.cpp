@@ -144,6 +144,9 @@ void VelloraApp::runSession()
     m_captureAction->setEnabled(false);
     m_polishAction->setEnabled(false);
     showStatus(QStringLiteral("框选要识别的区域"));
+    // The engine lets its models go after a rest; loading them again while the
+    // user drags keeps the first capture after a rest as quick as the others.
+    TextRecognizer::prewarmAsync(m_services.textEngine);
     m_regionCapture->capture().then(this, [this](const ScreenRegionCapture::Outcome &outcome) { onCaptured(outcome); });
 }
 

@@ -181,6 +181,10 @@ QFuture<Result<QString>> TextRecognizer::recognizeAsync(TextEngine &engine, cons
     return future;
 }
 
+void TextRecognizer::prewarmAsync(TextEngine &engine) {
+    QThreadPool::globalInstance()->start([&engine] { prewarm(engine); }, QThread::LowPriority);
+}
+
 bool TextRecognizer::prewarm(TextEngine &engine) {
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return false;

@@ -43,4 +43,6 @@ public:
     // observation; false when it failed or no QGuiApplication exists (drawing
     // the sample needs fonts). Never fails; blocks; any thread.
     static bool prewarm(TextEngine &engine);
+    // prewarm() on the global thread pool at low priority; returns at once.
+    static void prewarmAsync(TextEngine &engine);
 };

@@ -29,6 +29,13 @@ namespace {
 
 // The text window's line of text, and a blank part of it, in screen coordinates.
 constexpr QRect WindowGeometry(300, 200, 600, 300);
+
+TesseractTextEngineOptions quicklyResting()
+{
+    TesseractTextEngineOptions options;
+    options.idleRelease = std::chrono::milliseconds(300);
+    return options;
+}
 const QRect TextArea(310, 205, 580, 90);
 const QRect BlankArea(400, 350, 300, 120);
 
@@ -42,6 +49,8 @@ private:
     TextWindow m_window{QStringLiteral("截图识字 Vellora"), 32, 100};
     HttpsTestServer m_server;
     TesseractTextEngine m_engine;
+    // An engine that lets its models go soon after each recognition.
+    TesseractTextEngine m_restingEngine{quicklyResting()};
     LibsecretSecretStore m_store;
     std::unique_ptr<UserDefaults> m_defaults;
     QNetworkAccessManager m_network;
@@ -135,6 +144,24 @@ private slots:
         QCOMPARE(toastPanel()->title(), QStringLiteral("识别成功，已复制到剪贴板"));
         QVERIFY(toastPanel()->detail().startsWith(QStringLiteral("%1 ").arg(copied.size() - 1))
                 || toastPanel()->detail().contains(QStringLiteral(" 个字")));
+    }
+
+    // The engine lets its models go after a rest; a new session loads them
+    // again while the user is still selecting, not after the release.
+    void aSessionLoadsTheModelsWhileTheUserSelects()
+    {
+        m_app = std::make_unique<VelloraApp>(
+            VelloraApp::Services{m_restingEngine, m_store, *m_defaults, m_network, nullptr,
+                                 QDir(TestSupport::binaryDir()).filePath(QStringLiteral("bin/vellora-screencapture")),
+                                 {}});
+        QVERIFY(!m_restingEngine.holdsModels());
+        m_app->startCapture();
+        QVERIFY(XSupport::waitForWindow(QStringLiteral("vellora-screencapture")));
+
+        QTRY_VERIFY_WITH_TIMEOUT(m_restingEngine.holdsModels(), 30000);
+        QVERIFY(m_app->captureInProgress());
+        QVERIFY(XSupport::xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_app->captureInProgress(), 20000);
     }
 
     void escapeCancelsWithoutAToast()

@@ -1,6 +1,5 @@
 #include "VelloraUpdatesSettingsView.h"
 
-#include "AppBundle.h"
 #include "NativeAppVersion.h"
 #include "NativeUpdater.h"
 #include "VelloraLocalization.h"
@@ -85,7 +84,7 @@ void VelloraUpdatesSettingsView::retranslate() {
 
 void VelloraUpdatesSettingsView::refresh() {
     // The updater's own texts are already in the interface language it was given.
-    m_version->setText(NativeAppVersion::displayText(AppBundle::main(), m_updater.preferredLanguages()));
+    m_version->setText(NativeAppVersion::displayText(m_updater.runningBundle(), m_updater.preferredLanguages()));
     m_status->setText(m_updater.statusText());
     const std::optional<double> progress = m_updater.downloadProgress();
     m_progress->setVisible(progress.has_value());

@@ -104,6 +104,7 @@ public:
     // The bundle this process runs from: its CFBundleVersion is the running
     // build, and its folder is what an update replaces. AppBundle::main() unless set.
     void setRunningBundle(const std::optional<AppBundle> &bundle) { m_runningBundle = bundle; }
+    const std::optional<AppBundle> &runningBundle() const { return m_runningBundle; }
     // How the application is asked to quit once the helper runs (QCoreApplication::quit unless set).
     void setTermination(std::function<void()> terminate) { m_terminate = std::move(terminate); }
     // The automatic checks' delay and period (4 s and 6 h unless set).

@@ -321,6 +321,17 @@ QWidget *SettingsSection::labeledRow(QLabel *label, QWidget *control) {
     return row;
 }
 
+QWidget *SettingsSection::buttonRow(std::initializer_list<QWidget *> buttons) {
+    auto *row = new QWidget;
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 2, 0, 2);
+    layout->setSpacing(8);
+    for (QWidget *button : buttons)
+        layout->addWidget(button);
+    layout->addStretch(1);
+    return row;
+}
+
 // --- SettingsCaption ---
 
 SettingsCaption::SettingsCaption(QWidget *parent)

@@ -128,6 +128,8 @@ public:
     // A row of a label on the left and a control on the right.
     static QWidget *labeledRow(QLabel *label, QWidget *control);
     QWidget *addLabeledRow(QLabel *label, QWidget *control) { return addRow(labeledRow(label, control)); }
+    // A row of buttons side by side from the left.
+    static QWidget *buttonRow(std::initializer_list<QWidget *> buttons);
 
 private:
     QLabel *m_title;

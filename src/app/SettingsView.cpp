@@ -57,17 +57,6 @@ QScrollArea *scrolling(QWidget *content) {
     return area;
 }
 
-QWidget *buttonRow(std::initializer_list<QWidget *> widgets) {
-    auto *row = new QWidget;
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 2, 0, 2);
-    layout->setSpacing(8);
-    for (QWidget *widget : widgets)
-        layout->addWidget(widget);
-    layout->addStretch(1);
-    return row;
-}
-
 } // namespace
 
 SettingsView::SettingsView(VelloraSettingsWindow &controller, VelloraPreferences &preferences,
@@ -182,10 +171,10 @@ QWidget *SettingsView::buildGeneralTab() {
                 updatePermission();
             });
             m_texts.bindText(advice, VELLORA_L10N_KEY("授权后若系统提示，请退出并重新打开 Vellora。"));
-            permission->addGroup({buttonRow({openSettings, refresh}), advice, m_guideLink});
+            permission->addGroup({SettingsSection::buttonRow({openSettings, refresh}), advice, m_guideLink});
         } else {
             m_texts.bindText(advice, VELLORA_L10N_KEY("此桌面会在截图时询问是否允许，没有可打开的权限设置。"));
-            permission->addGroup({buttonRow({refresh}), advice, m_guideLink});
+            permission->addGroup({SettingsSection::buttonRow({refresh}), advice, m_guideLink});
         }
     }
 

@@ -5,7 +5,6 @@
 #include "VelloraLocalization.h"
 #include "VelloraPreferences.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -51,14 +50,7 @@ VelloraUpdatesSettingsView::VelloraUpdatesSettingsView(NativeUpdater &updater, V
                  [this](const QString &text) { m_automatic->setAccessibleName(text); });
     section->addLabeledRow(automaticLabel, m_automatic);
     m_texts.bindText(m_history, VELLORA_L10N_KEY("查看完整更新日志"));
-    auto *buttons = new QWidget;
-    auto *buttonLayout = new QHBoxLayout(buttons);
-    buttonLayout->setContentsMargins(0, 2, 0, 2);
-    buttonLayout->setSpacing(8);
-    buttonLayout->addWidget(m_action);
-    buttonLayout->addWidget(m_history);
-    buttonLayout->addStretch(1);
-    section->addRow(buttons);
+    section->addRow(SettingsSection::buttonRow({m_action, m_history}));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 12, 12, 12);

@@ -323,10 +323,6 @@
         <translation>Open Permission Settings</translation>
     </message>
     <message>
-        <source>刷新状态</source>
-        <translation>Refresh Status</translation>
-    </message>
-    <message>
         <source>授权后若系统提示，请退出并重新打开 Vellora。</source>
         <translation>If the system asks after you grant access, quit and reopen Vellora.</translation>
     </message>

@@ -322,10 +322,6 @@
         <translation>開啟權限設定</translation>
     </message>
     <message>
-        <source>刷新状态</source>
-        <translation>重新整理狀態</translation>
-    </message>
-    <message>
         <source>授权后若系统提示，请退出并重新打开 Vellora。</source>
         <translation>授權後若系統提示，請結束並重新開啟 Vellora。</translation>
     </message>

@@ -151,30 +151,22 @@ QWidget *SettingsView::buildGeneralTab() {
     if (!m_permissionRequired) {
         permission->addGroup({status, localOnly, m_guideLink});
     } else {
+        // Nothing here can tell whether the desktop will allow it: its portal
+        // asks (or applies its stored answer) when the selection starts, so the
+        // section offers no status to refresh, only the panel where there is one.
         permission->addGroup({status, localOnly});
-        auto *refresh = new QPushButton;
-        refresh->setObjectName(QStringLiteral("refreshPermission"));
-        m_texts.bindText(refresh, VELLORA_L10N_KEY("刷新状态"));
-        connect(refresh, &QPushButton::clicked, this, [this] {
-            m_hasPermission = ScreenRegionCapture::permissionGranted();
-            updatePermission();
-        });
         auto *advice = new SettingsCaption;
         advice->setObjectName(QStringLiteral("permissionAdvice"));
         if (setup.hasSettings()) {
             auto *openSettings = new QPushButton;
             openSettings->setObjectName(QStringLiteral("openPermissionSettings"));
             m_texts.bindText(openSettings, VELLORA_L10N_KEY("打开权限设置"));
-            connect(openSettings, &QPushButton::clicked, this, [this] {
-                ScreenRegionCapture::requestPermission();
-                m_hasPermission = ScreenRegionCapture::permissionGranted();
-                updatePermission();
-            });
+            connect(openSettings, &QPushButton::clicked, this, [] { ScreenRegionCapture::requestPermission(); });
             m_texts.bindText(advice, VELLORA_L10N_KEY("授权后若系统提示，请退出并重新打开 Vellora。"));
-            permission->addGroup({SettingsSection::buttonRow({openSettings, refresh}), advice, m_guideLink});
+            permission->addGroup({SettingsSection::buttonRow({openSettings}), advice, m_guideLink});
         } else {
             m_texts.bindText(advice, VELLORA_L10N_KEY("此桌面会在截图时询问是否允许，没有可打开的权限设置。"));
-            permission->addGroup({SettingsSection::buttonRow({refresh}), advice, m_guideLink});
+            permission->addGroup({advice, m_guideLink});
         }
     }
 

@@ -7,10 +7,12 @@
 #include "VelloraPreferences.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QNetworkAccessManager>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -94,24 +96,54 @@ private slots:
 
     // The tray's permission row is a command only where it opens a panel: X11
     // needs no permission, and a desktop without a panel has nothing to open.
+    // Where there is one (a stand-in program on PATH records that it ran), the
+    // row opens it.
     void thePermissionRowOnlyWhereItOpensAPanel_data() {
         QTest::addColumn<QByteArray>("display");
-        QTest::newRow("X11") << qgetenv("DISPLAY");
-        QTest::newRow("a desktop that asks, without a panel") << QByteArray();
+        QTest::addColumn<QByteArray>("desktop");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("X11") << qgetenv("DISPLAY") << QByteArray("GNOME") << false;
+        QTest::newRow("a desktop that asks, without a panel") << QByteArray() << QByteArray("sway") << false;
+        QTest::newRow("a desktop that asks, with its panel") << QByteArray() << QByteArray("GNOME") << true;
     }
 
     void thePermissionRowOnlyWhereItOpensAPanel() {
         QFETCH(QByteArray, display);
+        QFETCH(QByteArray, desktop);
+        QFETCH(bool, shown);
+        QTemporaryDir bin;
+        const QString opened = bin.filePath(QStringLiteral("opened"));
+        QFile panel(bin.filePath(QStringLiteral("gnome-control-center")));
+        QVERIFY(panel.open(QIODevice::WriteOnly));
+        // Written whole, then renamed: the test never reads it half written.
+        panel.write("#!/bin/sh\necho \"$@\" > '" + opened.toUtf8() + ".part' && mv '" + opened.toUtf8() + ".part' '" +
+                    opened.toUtf8() + "'\n");
+        panel.close();
+        QVERIFY(panel.setPermissions(panel.permissions() | QFileDevice::ExeOwner));
         const QByteArray session = qgetenv("DISPLAY");
+        const QByteArray path = qgetenv("PATH");
+        const QByteArray currentDesktop = qgetenv("XDG_CURRENT_DESKTOP");
+        const auto restore = qScopeGuard([&] {
+            qputenv("DISPLAY", session);
+            qputenv("PATH", path);
+            qputenv("XDG_CURRENT_DESKTOP", currentDesktop);
+        });
         qputenv("DISPLAY", display);
-        qputenv("XDG_CURRENT_DESKTOP", "sway");
+        qputenv("XDG_CURRENT_DESKTOP", desktop);
+        qputenv("PATH", bin.path().toUtf8() + ':' + path);
         UserDefaults defaults(m_dir.filePath(QStringLiteral("permission.conf")));
         VelloraApp app(VelloraApp::Services{m_engine, m_store, defaults, m_network, nullptr, QString(), {}});
         app.installStatusMenu();
-        qputenv("DISPLAY", session);
-        const QAction *row = app.statusMenu()->findChild<QAction *>(QStringLiteral("openCaptureSettingsAction"));
+        QAction *row = app.statusMenu()->findChild<QAction *>(QStringLiteral("openCaptureSettingsAction"));
         QVERIFY(row);
-        QVERIFY(!row->isVisible());
+        QCOMPARE(row->isVisible(), shown);
+        if (shown) {
+            row->trigger();
+            QTRY_VERIFY(QFile::exists(opened));
+            QFile record(opened);
+            QVERIFY(record.open(QIODevice::ReadOnly));
+            QCOMPARE(record.readAll().trimmed(), "privacy");
+        }
     }
 };
 

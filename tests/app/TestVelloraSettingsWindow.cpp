@@ -291,6 +291,76 @@ private slots:
         QVERIFY(notice->isVisible());
     }
 
+    // The permission section offers only what does something: nothing to press
+    // where the desktop asks for no permission (X11), the desktop's panel where
+    // it has one (a stand-in program on PATH records that it was opened), and
+    // where it has none, a plain line that says so.
+    void thePermissionSectionOffersOnlyWhatWorks_data() {
+        QTest::addColumn<QByteArray>("display");
+        QTest::addColumn<QByteArray>("desktop");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("advice");
+        QTest::newRow("X11") << qgetenv("DISPLAY") << QByteArray("GNOME")
+                             << "This desktop needs no screen capture permission" << QString();
+        QTest::newRow("Wayland, GNOME's panel")
+            << QByteArray() << QByteArray("GNOME") << "Screen capture is allowed"
+            << "If the system asks after you grant access, quit and reopen Vellora.";
+        QTest::newRow("Wayland, no panel")
+            << QByteArray() << QByteArray("sway") << "Screen capture is allowed"
+            << "This desktop asks when you capture; it has no permission settings to open.";
+    }
+
+    void thePermissionSectionOffersOnlyWhatWorks() {
+        QFETCH(QByteArray, display);
+        QFETCH(QByteArray, desktop);
+        QFETCH(QString, status);
+        QFETCH(QString, advice);
+        QTemporaryDir bin;
+        const QString opened = bin.filePath("opened");
+        QFile panel(bin.filePath("gnome-control-center"));
+        QVERIFY(panel.open(QIODevice::WriteOnly));
+        // Written whole, then renamed: the test never reads it half written.
+        panel.write("#!/bin/sh\necho \"$@\" > '" + opened.toUtf8() + ".part' && mv '" + opened.toUtf8() + ".part' '" +
+                    opened.toUtf8() + "'\n");
+        panel.close();
+        QVERIFY(panel.setPermissions(panel.permissions() | QFileDevice::ExeOwner));
+        const QByteArray session = qgetenv("DISPLAY");
+        const QByteArray path = qgetenv("PATH");
+        const QByteArray currentDesktop = qgetenv("XDG_CURRENT_DESKTOP");
+        const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+        const auto restore = qScopeGuard([&] {
+            qputenv("DISPLAY", session);
+            qputenv("PATH", path);
+            qputenv("XDG_CURRENT_DESKTOP", currentDesktop);
+            qputenv("WAYLAND_DISPLAY", wayland);
+        });
+        // The window is made for a session with this environment; Qt keeps its own display.
+        qputenv("DISPLAY", display);
+        qputenv("WAYLAND_DISPLAY", display.isEmpty() ? "wayland-vellora-test" : "");
+        qputenv("XDG_CURRENT_DESKTOP", desktop);
+        qputenv("PATH", bin.path().toUtf8() + ':' + path);
+        m_settings->show(0);
+        QVERIFY(QTest::qWaitForWindowExposed(window()));
+        QCOMPARE(child<QLabel>(window(), "permissionStatus")->text(), status);
+        auto *adviceLabel = window()->findChild<QLabel *>("permissionAdvice");
+        QCOMPARE(adviceLabel ? adviceLabel->text() : QString(), advice);
+        const QList<QPushButton *> buttons = window()->findChild<QWidget *>("generalTab")->findChildren<QPushButton *>();
+        QStringList names;
+        for (const QPushButton *button : buttons) {
+            if (button->objectName() != QLatin1String("recordShortcut"))
+                names << button->objectName();
+        }
+        const bool hasPanel = display.isEmpty() && desktop == "GNOME";
+        QCOMPARE(names, hasPanel ? QStringList{"openPermissionSettings"} : QStringList());
+        if (hasPanel) {
+            QTest::mouseClick(child<QPushButton>(window(), "openPermissionSettings"), Qt::LeftButton);
+            QTRY_VERIFY(QFile::exists(opened));
+            QFile record(opened);
+            QVERIFY(record.open(QIODevice::ReadOnly));
+            QCOMPARE(record.readAll().trimmed(), "privacy");
+        }
+    }
+
     void aLanguageChangeRetranslatesTheWindow() {
         m_preferences->setShortcutError("快捷键已被占用，请重新录制。");
         open(0);

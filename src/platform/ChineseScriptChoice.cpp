@@ -26,16 +26,29 @@ bool isHan(char32_t c) {
 } // namespace
 
 struct ChineseScriptChoice::Private {
-    std::once_flag openOnce;
     std::mutex mutex;
+    // Opened on first use, closed by release(); both null when they cannot
+    // be opened.
+    bool opened = false;
     OpenccPointer toSimplified;
     OpenccPointer toTraditional;
 
-    QString convert(const OpenccPointer &converter, const QString &text) {
-        if (!converter)
-            return text;
+    // With the mutex held.
+    void open() {
+        if (opened)
+            return;
+        const auto openConfig = [](const char *config) {
+            opencc_t handle = opencc_open(config);
+            return handle == reinterpret_cast<opencc_t>(-1) ? OpenccPointer() : OpenccPointer(handle);
+        };
+        toSimplified = openConfig("t2s.json");
+        toTraditional = openConfig("s2tw.json");
+        opened = true;
+    }
+
+    // With the mutex held.
+    static QString convert(const OpenccPointer &converter, const QString &text) {
         const QByteArray utf8 = text.toUtf8();
-        const std::lock_guard lock(mutex);
         OpenccText converted(opencc_convert_utf8(static_cast<opencc_t>(converter.get()), utf8.constData(),
                                                  static_cast<size_t>(utf8.size())));
         return converted ? QString::fromUtf8(converted.get()) : text;
@@ -47,28 +60,38 @@ ChineseScriptChoice::ChineseScriptChoice()
 
 ChineseScriptChoice::~ChineseScriptChoice() = default;
 
+void ChineseScriptChoice::release() {
+    const std::lock_guard lock(d->mutex);
+    d->toSimplified.reset();
+    d->toTraditional.reset();
+    d->opened = false;
+}
+
+bool ChineseScriptChoice::holdsTables() const {
+    const std::lock_guard lock(d->mutex);
+    return d->toSimplified || d->toTraditional;
+}
+
 // The chi_sim and chi_tra models each read some characters in the other
 // script; the whole result is turned into the script most of its characters
 // are written in.
 QString ChineseScriptChoice::unify(const QString &text) {
-    std::call_once(d->openOnce, [this] {
-        const auto open = [](const char *config) {
-            opencc_t handle = opencc_open(config);
-            return handle == reinterpret_cast<opencc_t>(-1) ? OpenccPointer() : OpenccPointer(handle);
-        };
-        d->toSimplified = open("t2s.json");
-        d->toTraditional = open("s2tw.json");
-    });
-    if (!d->toSimplified || !d->toTraditional)
-        return text;
     const std::u32string original = text.toStdU32String();
     bool hasHan = false;
     for (char32_t c : original)
         hasHan = hasHan || isHan(c);
     if (!hasHan)
         return text;
-    const QString simplified = d->convert(d->toSimplified, text);
-    const QString traditional = d->convert(d->toTraditional, text);
+    QString simplified;
+    QString traditional;
+    {
+        const std::lock_guard lock(d->mutex);
+        d->open();
+        if (!d->toSimplified || !d->toTraditional)
+            return text;
+        simplified = Private::convert(d->toSimplified, text);
+        traditional = Private::convert(d->toTraditional, text);
+    }
     const auto differences = [&original](const QString &other) {
         const std::u32string converted = other.toStdU32String();
         if (converted.size() != original.size())

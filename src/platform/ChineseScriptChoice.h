@@ -17,6 +17,12 @@ public:
     // conversion tables cannot be loaded. Any thread.
     QString unify(const QString &text);
 
+    // Closes the conversion tables (about 9 MB) until unify() needs them
+    // again. Any thread.
+    void release();
+    // Whether the conversion tables are open now.
+    bool holdsTables() const;
+
 private:
     struct Private;
     std::unique_ptr<Private> d;

@@ -119,8 +119,9 @@ struct TesseractTextEngine::Private {
     TesseractTextEngineOptions options;
     QString dataPath;
     QStringList installedModels;
-    std::unique_ptr<TesseractWorker> worker;
+    // Before the worker: the worker lets go of its tables as it ends.
     ChineseScriptChoice scriptChoice;
+    std::unique_ptr<TesseractWorker> worker;
 
     // The cancellation flags of the recognitions in progress.
     std::mutex runningMutex;
@@ -128,6 +129,9 @@ struct TesseractTextEngine::Private {
 
     Result<Recognition> recognize(const QByteArray &languages, bool dictionaries, PIX *pix,
                                   std::atomic<bool> &cancelled);
+    // The engine's lines with Chinese punctuation and script put right. On the
+    // worker thread, which also lets go of the script tables with the models.
+    QStringList cleanedUp(QStringList lines, const QByteArray &languages);
 };
 
 namespace {
@@ -163,11 +167,26 @@ Result<Recognition> TesseractTextEngine::Private::recognize(const QByteArray &la
     try {
         worker->run([&](TesseractWorker::Context &context) {
             result = recognizeOn(context, options, languages, dictionaries, pix, cancelled);
+            if (result->ok())
+                result->value().lines = cleanedUp(result->value().lines, languages);
         });
     } catch (const std::exception &exception) {
         return engineError(3, QStringLiteral("Tesseract failed: %1").arg(QString::fromLocal8Bit(exception.what())));
     }
     return *result;
+}
+
+QStringList TesseractTextEngine::Private::cleanedUp(QStringList lines, const QByteArray &languages) {
+    if (options.normalizeChinesePunctuation) {
+        for (QString &line : lines)
+            line = ChinesePunctuation::normalizeLine(line);
+    }
+    if (options.unifyChineseScript && (languages.contains("chi_sim") || languages.contains("chi_tra"))) {
+        const QStringList unified = scriptChoice.unify(lines.join(u'\n')).split(u'\n');
+        if (unified.size() == lines.size())
+            lines = unified;
+    }
+    return lines;
 }
 
 // ---------------------------------------------------------------------------
@@ -180,7 +199,9 @@ TesseractTextEngine::TesseractTextEngine(const TesseractTextEngineOptions &optio
     d->options = options;
     d->dataPath = TessdataFolder::find(options.dataPath);
     d->installedModels = TessdataFolder::models(d->dataPath);
-    d->worker = std::make_unique<TesseractWorker>(TesseractWorker::Options{d->dataPath, options.idleRelease});
+    ChineseScriptChoice *scriptChoice = &d->scriptChoice;
+    d->worker = std::make_unique<TesseractWorker>(
+        TesseractWorker::Options{d->dataPath, options.idleRelease, [scriptChoice] { scriptChoice->release(); }});
 }
 
 TesseractTextEngine::~TesseractTextEngine() = default;
@@ -192,7 +213,7 @@ void TesseractTextEngine::cancel() {
 }
 
 bool TesseractTextEngine::holdsModels() const {
-    return d->worker->holdsModels();
+    return d->worker->holdsModels() || d->scriptChoice.holdsTables();
 }
 
 QString TesseractTextEngine::dataPath() const {
@@ -259,23 +280,12 @@ Result<QList<TextObservation>> TesseractTextEngine::run(const QImage &image, con
         return imageReaderError(QStringLiteral("The image is too large to read."));
     pixSetResolution(pix.get(), 300, 300);
 
-    Result<Recognition> result =
+    const Result<Recognition> result =
         d->recognize(languages, settings.usesLanguageCorrection, pix.get(), recognition.cancelled);
     if (!result.ok())
         return result.error();
-    QStringList lines = result.value().lines;
-
-    if (d->options.normalizeChinesePunctuation) {
-        for (QString &line : lines)
-            line = ChinesePunctuation::normalizeLine(line);
-    }
-    if (d->options.unifyChineseScript && (models.contains("chi_sim") || models.contains("chi_tra"))) {
-        const QStringList unified = d->scriptChoice.unify(lines.join(u'\n')).split(u'\n');
-        if (unified.size() == lines.size())
-            lines = unified;
-    }
     QList<TextObservation> observations;
-    for (const QString &line : std::as_const(lines))
+    for (const QString &line : result.value().lines)
         observations << TextObservation{{line}};
     return observations;
 }

@@ -53,7 +53,7 @@ public:
     QString dataPath() const;
     // How many times this engine has loaded models so far (tests check reuse).
     int modelLoadCount() const;
-    // Whether models are loaded now.
+    // Whether models, or the script tables used with them, are loaded now.
     bool holdsModels() const;
 
     // Ends every recognition that runs or waits now: each fails with the

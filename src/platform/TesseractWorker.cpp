@@ -117,6 +117,8 @@ void TesseractWorker::Private::releaseModels() {
         return;
     engines.clear();
     loaded = false;
+    if (options.released)
+        options.released();
     returnFreedMemory();
 }
 

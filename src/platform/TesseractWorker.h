@@ -26,6 +26,10 @@ public:
         QString dataPath;
         // How long the models stay loaded after the last job.
         std::chrono::milliseconds idleRelease{std::chrono::seconds(60)};
+        // Called on the worker thread as the models go, before the freed
+        // memory is handed back: what else the caller keeps for recognitions
+        // can go with them.
+        std::function<void()> released;
     };
 
     // What a job works with, on the worker thread.

@@ -277,21 +277,22 @@ private slots:
         QCOMPARE(threadCount(), before);
     }
 
-    // Models unused for a while are let go, and loaded again when needed.
+    // Models unused for a while are let go, with the script tables the
+    // Chinese text needed, and loaded again when needed.
     void releasesIdleModels() {
         TesseractTextEngineOptions options;
         options.idleRelease = std::chrono::milliseconds(300);
         TesseractTextEngine engine(options);
-        const QImage image = TextImages::render({"Rest and reload"});
+        const QImage image = TextImages::render({"休息后重新加载 Rest and reload"});
         QVERIFY(!engine.holdsModels());
 
         // On a loaded machine the short idle time may already have passed when
         // the run returns, so the load count, not holdsModels(), shows the load.
-        QCOMPARE(joined(engine.run(image, settingsFor(allLanguages))), "Rest and reload");
+        QCOMPARE(joined(engine.run(image, settingsFor(allLanguages))), "休息后重新加载 Rest and reload");
         QCOMPARE(engine.modelLoadCount(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(!engine.holdsModels(), 10000);
 
-        QCOMPARE(joined(engine.run(image, settingsFor(allLanguages))), "Rest and reload");
+        QCOMPARE(joined(engine.run(image, settingsFor(allLanguages))), "休息后重新加载 Rest and reload");
         QCOMPARE(engine.modelLoadCount(), 2);
     }
 

@@ -33,9 +33,11 @@ public:
     // Tab tags.
     enum Tab { General = 0, AIPolish = 1, Appearance = 2, Updates = 3 };
     static constexpr int TabCount = 4;
-    // The content's size with a 12-pixel interface font (9 points at 96 dpi).
+    // The content's size with a 12-pixel interface font (9 points at 96 dpi):
+    // tall enough for the General tab with the recorder's message, a refusal
+    // and the cloud status, none of its captions squeezed.
     static constexpr int Width = 620;
-    static constexpr int Height = 560;
+    static constexpr int Height = 600;
     static constexpr int DesignFontPixels = 12;
 
     // The shared objects must outlive the controller. `keyStore` is the keyring

@@ -150,7 +150,7 @@ private slots:
         m_settings->show();
         QVERIFY(QTest::qWaitForWindowExposed(window()));
         QWidget *first = window();
-        QCOMPARE(first->size(), QSize(620, 560));
+        QCOMPARE(first->size(), QSize(VelloraSettingsWindow::Width, VelloraSettingsWindow::Height));
         QCOMPARE(first->minimumSize(), first->maximumSize());
         QCOMPARE(first->windowTitle(), "Vellora Settings");
         QTabWidget &tabs = m_settings->view()->tabs();
@@ -668,6 +668,16 @@ private slots:
                                                              .arg(place.width())
                                                              .arg(place.height())
                                                              .arg(visible.height())));
+            // Inside the area, and not squeezed: a caption cut short to make room
+            // is as hidden as one below the edge.
+            const auto *label = qobject_cast<const QLabel *>(widget);
+            const int needed = label && label->wordWrap() ? label->heightForWidth(label->width())
+                                                          : widget->minimumSizeHint().height();
+            QVERIFY2(widget->height() >= needed, qPrintable(QStringLiteral("%1 \"%2\" is %3 px high of %4")
+                                                                .arg(QString::fromLatin1(widget->metaObject()->className()),
+                                                                     label ? label->text() : widget->objectName())
+                                                                .arg(widget->height())
+                                                                .arg(needed)));
         }
         QCOMPARE(message->isVisible(), state.contains(QLatin1String("recording")) || state == QLatin1String("key refused"));
         // A new recording supersedes the last refusal.
@@ -906,7 +916,7 @@ private slots:
         open(1);
         QVERIFY(m_settings->writeScreenshot(dir.filePath("ai.png")));
         const QImage shot(dir.filePath("ai.png"));
-        QCOMPARE(shot.size() / shot.devicePixelRatio(), QSize(620, 560));
+        QCOMPARE(shot.size() / shot.devicePixelRatio(), QSize(VelloraSettingsWindow::Width, VelloraSettingsWindow::Height));
         QVERIFY(!m_settings->writeScreenshot(dir.filePath("missing/folder/x.png")));
     }
 };

@@ -6,11 +6,16 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QFontInfo>
 #include <QLayout>
 #include <QPixmap>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
@@ -59,6 +64,9 @@ void VelloraSettingsWindow::show(std::optional<int> tab) {
         m_window->showNormal();
     else
         m_window->show();
+    fitGeneralTab();
+    // Once the shown window has been polished and laid out, measured again.
+    QTimer::singleShot(0, this, &VelloraSettingsWindow::fitGeneralTab);
     m_window->raise();
     m_window->activateWindow();
 }
@@ -77,6 +85,9 @@ void VelloraSettingsWindow::createWindow() {
     if (m_menuBar)
         layout->setMenuBar(m_menuBar);
     layout->addWidget(m_view);
+    connect(&m_view->tabs(), &QTabWidget::currentChanged, this, &VelloraSettingsWindow::fitGeneralTab);
+    if (auto *area = qobject_cast<QScrollArea *>(m_view->tabs().widget(General)); area && area->widget())
+        area->widget()->installEventFilter(this);
     m_window = window;
     placeOnScreen(true);
 }
@@ -110,7 +121,8 @@ void VelloraSettingsWindow::placeOnScreen(bool centre) {
     // Known once a window manager has framed the window; none before its first showing.
     const QMargins frame = m_window->windowHandle() ? m_window->windowHandle()->frameMargins() : QMargins();
     const QSize content = contentSize(m_window->font());
-    const QSize wanted(content.width(), content.height() + (m_menuBar ? m_menuBar->sizeHint().height() : 0));
+    const QSize wanted(content.width(),
+                       content.height() + m_generalTabExtra + (m_menuBar ? m_menuBar->sizeHint().height() : 0));
     if (!centre && available.contains(m_window->frameGeometry()) && m_window->size() == wanted)
         return;
     const QRect place = placement(wanted, frame, available);
@@ -119,6 +131,36 @@ void VelloraSettingsWindow::placeOnScreen(bool centre) {
     m_view->setMinimumSize(m_view->minimumSize().boundedTo(viewRoom));
     m_window->setFixedSize(place.size());
     m_window->setGeometry(place);
+}
+
+void VelloraSettingsWindow::fitGeneralTab() {
+    // The design holds the General tab as an X11 desktop shows it; on Wayland
+    // the permission and shortcut sections say more (the commands to bind), and
+    // the shortcut section would sit below the fold. The window grows by the
+    // difference, as far as the screen allows. Laid out only once shown.
+    auto *area = m_view ? qobject_cast<QScrollArea *>(m_view->tabs().widget(General)) : nullptr;
+    if (!area || !area->widget() || !area->isVisible())
+        return;
+    QWidget *content = area->widget();
+    // Measured as narrow as with a scroll bar: the area decides on one before
+    // it knows the height at the wider width.
+    const QScrollBar *bar = area->verticalScrollBar();
+    const int width = area->viewport()->width() - (bar->isVisible() ? 0 : bar->sizeHint().width());
+    // The area itself makes the content as tall as it needs where that is more.
+    const int needed = std::max(content->height(), content->hasHeightForWidth() ? content->heightForWidth(width)
+                                                                                : content->sizeHint().height());
+    const int overflow = needed - area->viewport()->height();
+    if (overflow <= 0)
+        return;
+    m_generalTabExtra += overflow;
+    placeOnScreen(false);
+}
+
+bool VelloraSettingsWindow::eventFilter(QObject *watched, QEvent *event) {
+    // Not inside the area's own resizing: once it is done.
+    if (event->type() == QEvent::Resize)
+        QTimer::singleShot(0, this, &VelloraSettingsWindow::fitGeneralTab);
+    return QObject::eventFilter(watched, event);
 }
 
 Qt::WindowFlags VelloraSettingsWindow::windowFlags() const {

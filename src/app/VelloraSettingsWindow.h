@@ -95,6 +95,10 @@ private:
     // Puts the window on its screen's available area (centred when asked, or
     // when it no longer fits where it is).
     void placeOnScreen(bool centre);
+    // Grows the window by what its General tab would otherwise scroll.
+    void fitGeneralTab();
+    // Sees the General tab's content grow past the window (a text set later).
+    bool eventFilter(QObject *watched, QEvent *event) override;
     Qt::WindowFlags windowFlags() const;
 
     VelloraPreferences &m_preferences;
@@ -108,5 +112,7 @@ private:
     QPointer<SettingsView> m_view;
     QPointer<QMenuBar> m_menuBar;
     bool m_showsInTaskbar = false;
+    // Height added for the General tab beyond the design's.
+    int m_generalTabExtra = 0;
     HotKeyRoute m_hotKeyRoute = HotKeyRoute::KeyGrab;
 };

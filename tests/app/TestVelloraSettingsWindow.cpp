@@ -1,4 +1,5 @@
 #include "VelloraSettingsWindow.h"
+#include "HotKeyRoute.h"
 
 #include "HttpsTestServer.h"
 #include "KeyringTestSupport.h"
@@ -588,6 +589,39 @@ private slots:
         window()->close();
         QVERIFY(!recorder.recording());
         QCOMPARE(m_preferences->shortcutTitle(), "Alt+Super+R");
+    }
+
+    // On a desktop whose shortcuts are bound in its own settings, the shortcut
+    // section also shows the route and the two commands: the window grows by
+    // that much (in every language) rather than leave the section below the fold.
+    void theGeneralTabWithTheCaptureCommandsFits_data() {
+        QTest::addColumn<QString>("language");
+        for (const char *language : {"en", "zh-Hans", "zh-Hant"})
+            QTest::newRow(language) << QString::fromLatin1(language);
+    }
+
+    void theGeneralTabWithTheCaptureCommandsFits() {
+        QFETCH(QString, language);
+        m_preferences->setLanguage(language);
+        m_settings->setHotKeyRoute(HotKeyRoute::DesktopSettings);
+        open(0);
+        auto *area = qobject_cast<QScrollArea *>(m_settings->view()->tabs().currentWidget());
+        QVERIFY(area);
+        auto *commands = child<QLabel>(window(), "captureCommands");
+        QVERIFY(commands->isVisible());
+        QTRY_COMPARE(area->widget()->height(), area->viewport()->height());
+        QVERIFY(!area->verticalScrollBar()->isVisible());
+        const QRect place(commands->mapTo(area->viewport(), QPoint(0, 0)), commands->size());
+        // Above the fold; the width is the executable's path's (a long one in a build folder).
+        QVERIFY2(place.top() >= 0 && place.bottom() <= area->viewport()->rect().bottom(),
+                 qPrintable(QStringLiteral("commands at %1,%2 %3x%4, the visible area %5 px high, the window %6")
+                                .arg(place.x())
+                                .arg(place.y())
+                                .arg(place.width())
+                                .arg(place.height())
+                                .arg(area->viewport()->height())
+                                .arg(window()->height())));
+        QVERIFY(window()->height() > VelloraSettingsWindow::contentSize(window()->font()).height());
     }
 
     // The General tab fits the window, in every language and every state of the

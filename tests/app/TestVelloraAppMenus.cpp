@@ -2,6 +2,7 @@
 // language.
 #include "LibsecretSecretStore.h"
 #include "TesseractTextEngine.h"
+#include "TestSupport.h"
 #include "UserDefaults.h"
 #include "VelloraApp.h"
 #include "VelloraPreferences.h"
@@ -112,14 +113,8 @@ private slots:
         QFETCH(QByteArray, desktop);
         QFETCH(bool, shown);
         QTemporaryDir bin;
-        const QString opened = bin.filePath(QStringLiteral("opened"));
-        QFile panel(bin.filePath(QStringLiteral("gnome-control-center")));
-        QVERIFY(panel.open(QIODevice::WriteOnly));
-        // Written whole, then renamed: the test never reads it half written.
-        panel.write("#!/bin/sh\necho \"$@\" > '" + opened.toUtf8() + ".part' && mv '" + opened.toUtf8() + ".part' '" +
-                    opened.toUtf8() + "'\n");
-        panel.close();
-        QVERIFY(panel.setPermissions(panel.permissions() | QFileDevice::ExeOwner));
+        const QString opened = TestSupport::writeRecordingProgram(bin.path(), QStringLiteral("gnome-control-center"));
+        QVERIFY(!opened.isEmpty());
         const QByteArray session = qgetenv("DISPLAY");
         const QByteArray path = qgetenv("PATH");
         const QByteArray currentDesktop = qgetenv("XDG_CURRENT_DESKTOP");

@@ -11,6 +11,7 @@
 #include "SettingsView.h"
 #include "SecureConfigurationFileMonitor.h"
 #include "ShortcutRecorder.h"
+#include "TestSupport.h"
 #include "UserDefaults.h"
 #include "VelloraAISettingsView.h"
 #include "VelloraCloudSettings.h"
@@ -317,14 +318,8 @@ private slots:
         QFETCH(QString, status);
         QFETCH(QString, advice);
         QTemporaryDir bin;
-        const QString opened = bin.filePath("opened");
-        QFile panel(bin.filePath("gnome-control-center"));
-        QVERIFY(panel.open(QIODevice::WriteOnly));
-        // Written whole, then renamed: the test never reads it half written.
-        panel.write("#!/bin/sh\necho \"$@\" > '" + opened.toUtf8() + ".part' && mv '" + opened.toUtf8() + ".part' '" +
-                    opened.toUtf8() + "'\n");
-        panel.close();
-        QVERIFY(panel.setPermissions(panel.permissions() | QFileDevice::ExeOwner));
+        const QString opened = TestSupport::writeRecordingProgram(bin.path(), QStringLiteral("gnome-control-center"));
+        QVERIFY(!opened.isEmpty());
         const QByteArray session = qgetenv("DISPLAY");
         const QByteArray path = qgetenv("PATH");
         const QByteArray currentDesktop = qgetenv("XDG_CURRENT_DESKTOP");

@@ -113,4 +113,15 @@ std::optional<QProcessEnvironment> decimalCommaEnvironment(QProcessEnvironment b
     return base;
 }
 
+QString writeRecordingProgram(const QString &folder, const QString &name) {
+    const QByteArray record = QFile::encodeName(QDir(folder).filePath(name + QStringLiteral(".arguments")));
+    QFile program(QDir(folder).filePath(name));
+    if (!program.open(QIODevice::WriteOnly))
+        return QString();
+    program.write("#!/bin/sh\necho \"$@\" > '" + record + ".part' && mv '" + record + ".part' '" + record + "'\n");
+    program.close();
+    program.setPermissions(program.permissions() | QFileDevice::ExeOwner);
+    return QFile::decodeName(record);
+}
+
 } // namespace TestSupport

@@ -47,4 +47,9 @@ QList<qint64> processesWithEnvironment(const QString &commandPattern, const QStr
 std::optional<QProcessEnvironment>
 decimalCommaEnvironment(QProcessEnvironment base = QProcessEnvironment::systemEnvironment());
 
+// Writes an executable `name` into `folder` that stands in for a program the
+// app opens: it writes its arguments to the returned file, whole and then
+// renamed, so a test that sees the file never reads it half written.
+QString writeRecordingProgram(const QString &folder, const QString &name);
+
 } // namespace TestSupport

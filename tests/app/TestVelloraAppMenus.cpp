@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QNetworkAccessManager>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -115,17 +114,10 @@ private slots:
         QTemporaryDir bin;
         const QString opened = TestSupport::writeRecordingProgram(bin.path(), QStringLiteral("gnome-control-center"));
         QVERIFY(!opened.isEmpty());
-        const QByteArray session = qgetenv("DISPLAY");
-        const QByteArray path = qgetenv("PATH");
-        const QByteArray currentDesktop = qgetenv("XDG_CURRENT_DESKTOP");
-        const auto restore = qScopeGuard([&] {
-            qputenv("DISPLAY", session);
-            qputenv("PATH", path);
-            qputenv("XDG_CURRENT_DESKTOP", currentDesktop);
-        });
-        qputenv("DISPLAY", display);
-        qputenv("XDG_CURRENT_DESKTOP", desktop);
-        qputenv("PATH", bin.path().toUtf8() + ':' + path);
+        TestSupport::EnvironmentChange environment;
+        environment.set("DISPLAY", display)
+            .set("XDG_CURRENT_DESKTOP", desktop)
+            .set("PATH", bin.path().toUtf8() + ':' + qgetenv("PATH"));
         UserDefaults defaults(m_dir.filePath(QStringLiteral("permission.conf")));
         VelloraApp app(VelloraApp::Services{m_engine, m_store, defaults, m_network, nullptr, QString(), {}});
         app.installStatusMenu();

@@ -320,21 +320,12 @@ private slots:
         QTemporaryDir bin;
         const QString opened = TestSupport::writeRecordingProgram(bin.path(), QStringLiteral("gnome-control-center"));
         QVERIFY(!opened.isEmpty());
-        const QByteArray session = qgetenv("DISPLAY");
-        const QByteArray path = qgetenv("PATH");
-        const QByteArray currentDesktop = qgetenv("XDG_CURRENT_DESKTOP");
-        const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
-        const auto restore = qScopeGuard([&] {
-            qputenv("DISPLAY", session);
-            qputenv("PATH", path);
-            qputenv("XDG_CURRENT_DESKTOP", currentDesktop);
-            qputenv("WAYLAND_DISPLAY", wayland);
-        });
         // The window is made for a session with this environment; Qt keeps its own display.
-        qputenv("DISPLAY", display);
-        qputenv("WAYLAND_DISPLAY", display.isEmpty() ? "wayland-vellora-test" : "");
-        qputenv("XDG_CURRENT_DESKTOP", desktop);
-        qputenv("PATH", bin.path().toUtf8() + ':' + path);
+        TestSupport::EnvironmentChange environment;
+        environment.set("DISPLAY", display)
+            .set("WAYLAND_DISPLAY", display.isEmpty() ? "wayland-vellora-test" : "")
+            .set("XDG_CURRENT_DESKTOP", desktop)
+            .set("PATH", bin.path().toUtf8() + ':' + qgetenv("PATH"));
         m_settings->show(0);
         QVERIFY(QTest::qWaitForWindowExposed(window()));
         QCOMPARE(child<QLabel>(window(), "permissionStatus")->text(), status);

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QImage>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -135,17 +134,12 @@ private slots:
     {
         QFETCH(QByteArray, display);
         QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X987")));
-        const QByteArray sessionDisplay = qgetenv("DISPLAY");
-        const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-        const auto restore = qScopeGuard([&] {
-            qputenv("DISPLAY", sessionDisplay);
-            qputenv("QT_QPA_PLATFORM", platform);
-        });
-        qunsetenv("QT_QPA_PLATFORM");
+        TestSupport::EnvironmentChange environment;
+        environment.unset("QT_QPA_PLATFORM");
         if (display.isEmpty())
-            qunsetenv("DISPLAY");
+            environment.unset("DISPLAY");
         else
-            qputenv("DISPLAY", display);
+            environment.set("DISPLAY", display);
         ScreenRegionCapture capture(QDir(TestSupport::binaryDir()).filePath(QStringLiteral("bin/vellora-screencapture")));
         const ScreenRegionCapture::Outcome outcome = await(capture.capture());
         QVERIFY2(!outcome.ok(), "the capture gave an image or nothing");

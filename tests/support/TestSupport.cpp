@@ -124,4 +124,30 @@ QString writeRecordingProgram(const QString &folder, const QString &name) {
     return QFile::decodeName(record);
 }
 
+EnvironmentChange::~EnvironmentChange() {
+    // Newest first, so a variable changed twice ends as it was before both.
+    for (auto saved = m_saved.rbegin(); saved != m_saved.rend(); ++saved) {
+        if (saved->value)
+            qputenv(saved->name, *saved->value);
+        else
+            qunsetenv(saved->name);
+    }
+}
+
+void EnvironmentChange::remember(const char *name) {
+    m_saved.push_back({name, qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name)) : std::nullopt});
+}
+
+EnvironmentChange &EnvironmentChange::set(const char *name, const QByteArray &value) {
+    remember(name);
+    qputenv(name, value);
+    return *this;
+}
+
+EnvironmentChange &EnvironmentChange::unset(const char *name) {
+    remember(name);
+    qunsetenv(name);
+    return *this;
+}
+
 } // namespace TestSupport

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 // Paths and process helpers shared by the test executables.
 namespace TestSupport {
@@ -51,5 +52,27 @@ decimalCommaEnvironment(QProcessEnvironment base = QProcessEnvironment::systemEn
 // app opens: it writes its arguments to the returned file, whole and then
 // renamed, so a test that sees the file never reads it half written.
 QString writeRecordingProgram(const QString &folder, const QString &name);
+
+// Changes this process's environment for one test and puts every variable it
+// touched back as it was (set or not set) when it goes.
+class EnvironmentChange {
+public:
+    EnvironmentChange() = default;
+    ~EnvironmentChange();
+    EnvironmentChange(const EnvironmentChange &) = delete;
+    EnvironmentChange &operator=(const EnvironmentChange &) = delete;
+
+    EnvironmentChange &set(const char *name, const QByteArray &value);
+    EnvironmentChange &unset(const char *name);
+
+private:
+    void remember(const char *name);
+
+    struct Saved {
+        const char *name;
+        std::optional<QByteArray> value;
+    };
+    std::vector<Saved> m_saved;
+};
 
 } // namespace TestSupport

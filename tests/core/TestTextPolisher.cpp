@@ -1,4 +1,5 @@
 #include "TextPolisher.h"
+#include "TestSupport.h"
 
 #include "HttpsTestServer.h"
 
@@ -317,12 +318,11 @@ private slots:
         HttpsTestServer untrusted;
         QVERIFY2(untrusted.isListening(), qPrintable(untrusted.errorString()));
         untrusted.setResponse(HttpsTestServer::completion(QStringLiteral("好")));
-        const QByteArray saved = qgetenv("VELLORA_EXTRA_CA_CERTS");
-        qunsetenv("VELLORA_EXTRA_CA_CERTS");
+        TestSupport::EnvironmentChange environment;
+        environment.unset("VELLORA_EXTRA_CA_CERTS");
         QNetworkAccessManager session;
         const auto result = waitFor(TextPolisher::polish(QStringLiteral("t"), untrusted.url(QStringLiteral("/v1")),
                                                          QStringLiteral("m"), prompt, secretKey, &session));
-        qputenv("VELLORA_EXTRA_CA_CERTS", saved);
         QVERIFY(result);
         QVERIFY(!result->ok());
         QCOMPARE(result->error().domain, QStringLiteral("QNetworkReply"));
@@ -384,15 +384,14 @@ private slots:
                               {"api.deepseek.com", "dashscope.aliyuncs.com", "api.openai.com", "openrouter.ai"});
         QVERIFY2(proxy.isListening(), qPrintable(proxy.errorString()));
         proxy.setResponse(HttpsTestServer::completion(QStringLiteral("好")));
-        const QByteArray saved = qgetenv("VELLORA_EXTRA_CA_CERTS");
-        qputenv("VELLORA_EXTRA_CA_CERTS", proxy.caCertificatePath().toUtf8());
+        TestSupport::EnvironmentChange environment;
+        environment.set("VELLORA_EXTRA_CA_CERTS", proxy.caCertificatePath().toUtf8());
         QNetworkAccessManager session;
         session.setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), proxy.port()));
 
         const auto result = waitFor(TextPolisher::polish(QStringLiteral("文字"),
                                                          QStringLiteral("https://") + host + QStringLiteral("/v1"),
                                                          model, prompt, secretKey, &session));
-        qputenv("VELLORA_EXTRA_CA_CERTS", saved);
         QVERIFY(result);
         QVERIFY2(result->ok(), qPrintable(failureText(*result)));
 

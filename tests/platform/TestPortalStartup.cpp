@@ -2,6 +2,7 @@
 // those the portal itself would use for screenshots on this desktop. (Starting
 // them, and the portal, is tested on a real sway desktop in TestWaylandCapture.)
 #include "PortalStartup.h"
+#include "TestSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -75,9 +76,11 @@ private slots:
 
     // The portal reads XDG_DESKTOP_PORTAL_DIR alone where it is set.
     void portalFoldersFollowTheEnvironment() {
-        qputenv("XDG_DESKTOP_PORTAL_DIR", m_local.path().toUtf8());
-        QCOMPARE(PortalStartup::portalFolders(), QStringList{m_local.path()});
-        qunsetenv("XDG_DESKTOP_PORTAL_DIR");
+        {
+            TestSupport::EnvironmentChange environment;
+            environment.set("XDG_DESKTOP_PORTAL_DIR", m_local.path().toUtf8());
+            QCOMPARE(PortalStartup::portalFolders(), QStringList{m_local.path()});
+        }
         QVERIFY(PortalStartup::portalFolders().contains(QStringLiteral("/usr/share/xdg-desktop-portal/portals")));
     }
 };

@@ -1,4 +1,5 @@
 #include "TessdataFolder.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,11 +43,12 @@ private slots:
         QVERIFY(QDir().mkpath(models));
         if (layout != "empty")
             QVERIFY(QFile::link(installed + "/eng.traineddata", models + "/eng.traineddata"));
-        qputenv("TESSDATA_PREFIX", QFile::encodeName(dir.path()));
-
-        const QString found = TessdataFolder::find({});
-
-        qunsetenv("TESSDATA_PREFIX");
+        QString found;
+        {
+            TestSupport::EnvironmentChange environment;
+            environment.set("TESSDATA_PREFIX", QFile::encodeName(dir.path()));
+            found = TessdataFolder::find({});
+        }
         QCOMPARE(found, chosen ? QDir::cleanPath(models) : installed);
         if (chosen)
             QCOMPARE(TessdataFolder::models(found), QStringList{"eng"});

@@ -51,6 +51,17 @@ QList<qint64> processesRunning(const QString &executable) {
     return found;
 }
 
+// The processes found, with their command lines, for a failure message.
+QString processList(const QList<qint64> &pids, qint64 version1) {
+    QString list = QStringLiteral("version 1 was %1; running from the installed bundle:").arg(version1);
+    for (qint64 pid : pids) {
+        QByteArray command = readFile("/proc/" + QString::number(pid) + "/cmdline");
+        command.replace('\0', ' ');
+        list += QStringLiteral(" [%1: %2]").arg(pid).arg(QString::fromLocal8Bit(command.trimmed()));
+    }
+    return list + u'\n';
+}
+
 // Whether some client holds the default hot key: the tray application has
 // finished launching.
 bool hotKeyHeld() {
@@ -286,9 +297,9 @@ private slots:
         // Version 1 quits; the helper swaps the bundles and starts version 2.
         QTRY_VERIFY_WITH_TIMEOUT(app.state() == QProcess::NotRunning, 30000);
         QList<qint64> running;
-        QTRY_VERIFY_WITH_TIMEOUT(
+        QTRY_VERIFY2_WITH_TIMEOUT(
             (running = processesRunning(m_installed + "/vellora"), running.size() == 1 && running.first() != version1),
-            60000);
+            qPrintable(processList(running, version1) + QString::fromUtf8(appLog())), 60000);
         // Running means launched: the new process has taken the hot key, and stays up.
         QTRY_VERIFY_WITH_TIMEOUT(hotKeyHeld(), 60000);
         qInfo("restart pressed -> version 2 launched: %.2f s", clock.elapsed() / 1000.0);

@@ -34,6 +34,27 @@ bool isInk(const GreyImage &image, const std::vector<int> &backgrounds, int x, i
     return backgrounds[static_cast<size_t>(y)] - image.at(x, y) >= inkContrast;
 }
 
+// The median length of the horizontal runs of ink: about the width of a
+// stroke of the text.
+int typicalStrokeWidth(const GreyImage &image, const std::vector<int> &backgrounds) {
+    std::vector<int> runs;
+    for (int y = 0; y < image.height; ++y) {
+        int x = 0;
+        while (x < image.width) {
+            if (!isInk(image, backgrounds, x, y)) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < image.width && isInk(image, backgrounds, end, y))
+                ++end;
+            runs.push_back(end - x);
+            x = end;
+        }
+    }
+    return medianOf(runs);
+}
+
 } // namespace
 
 bool isReadableFormat(QImage::Format format) {
@@ -258,6 +279,90 @@ void makeFilledShapesLight(GreyImage &image) {
     }
 }
 
+// A row can hold several backgrounds: a text field's white beside a grey
+// dialog, a button's fill, a highlighted cell. The background near each pixel
+// is what a closing leaves (it fills every stroke thinner than size), and
+// dividing by it makes every such area white while the text keeps its contrast.
+void evenOutBackground(GreyImage &image, int size) {
+    const PixPointer grey = toPix(image, 0);
+    if (!grey)
+        return;
+    const int odd = size | 1;
+    const PixPointer background(pixCloseGray(grey.get(), odd, odd));
+    if (!background)
+        return;
+    const l_uint32 *data = pixGetData(background.get());
+    const l_int32 wordsPerLine = pixGetWpl(background.get());
+    for (int y = 0; y < image.height; ++y) {
+        const l_uint32 *line = data + static_cast<ptrdiff_t>(y) * wordsPerLine;
+        for (int x = 0; x < image.width; ++x) {
+            const int local = std::max<int>(1, GET_DATA_BYTE(line, x));
+            std::uint8_t &pixel = image.at(x, y);
+            pixel = static_cast<std::uint8_t>(std::min(255, pixel * 255 / local));
+        }
+    }
+}
+
+// The outlines of buttons, text fields, drop-down lists and group boxes sit a
+// few pixels from the text they frame, and their sides come back as "|", "]"
+// or "[" beside it. An outline is a shape whose ink lies along the edges of its
+// box and covers little of it; a glyph, even a square one such as 口, covers
+// far more of its box. Such shapes are painted white, with the light edge
+// around them.
+void removeOutlines(GreyImage &image) {
+    const PixPointer grey = toPix(image, 0);
+    if (!grey)
+        return;
+    const PixPointer binary(pixThresholdToBinary(grey.get(), 235));
+    if (!binary)
+        return;
+    PIXA *rawShapes = nullptr;
+    const BoxaPointer boxes(pixConnComp(binary.get(), &rawShapes, 8));
+    const PixaPointer shapes(rawShapes);
+    if (!boxes || !shapes)
+        return;
+    const int count = pixaGetCount(shapes.get());
+    for (int i = 0; i < count; ++i) {
+        l_int32 bx, by, bw, bh;
+        boxaGetBoxGeometry(boxes.get(), i, &bx, &by, &bw, &bh);
+        if (bw < 12 || bh < 12)
+            continue;
+        const PixPointer shape(pixaGetPix(shapes.get(), i, L_CLONE));
+        const l_uint32 *data = pixGetData(shape.get());
+        const l_int32 wordsPerLine = pixGetWpl(shape.get());
+        const int edge = std::max(2, std::min(bw, bh) / 10);
+        long ink = 0;
+        long nearEdge = 0;
+        for (int y = 0; y < bh; ++y) {
+            const l_uint32 *line = data + static_cast<ptrdiff_t>(y) * wordsPerLine;
+            for (int x = 0; x < bw; ++x) {
+                if (!GET_DATA_BIT(line, x))
+                    continue;
+                ++ink;
+                if (x < edge || y < edge || x >= bw - edge || y >= bh - edge)
+                    ++nearEdge;
+            }
+        }
+        if (double(ink) / (double(bw) * bh) > 0.15 || double(nearEdge) / double(ink) < 0.9)
+            continue;
+        for (int y = 0; y < bh; ++y) {
+            const l_uint32 *line = data + static_cast<ptrdiff_t>(y) * wordsPerLine;
+            for (int x = 0; x < bw; ++x) {
+                if (!GET_DATA_BIT(line, x))
+                    continue;
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int px = bx + x + dx;
+                        const int py = by + y + dy;
+                        if (px >= 0 && py >= 0 && px < image.width && py < image.height)
+                            image.at(px, py) = 255;
+                    }
+                }
+            }
+        }
+    }
+}
+
 // The median height of the bands of rows that hold ink: the height of a line of
 // text, or 0 when the image holds none.
 int typicalLineHeight(const GreyImage &image, const std::vector<int> &backgrounds) {
@@ -318,6 +423,8 @@ Prepared prepare(const QImage &source, const Options &options) {
         makeBackgroundLight(grey);
         // Filled shapes first: their rows would pass for thick rules.
         makeFilledShapesLight(grey);
+        evenOutBackground(grey, std::max(9, 3 * typicalStrokeWidth(grey, rowBackgrounds(grey))));
+        removeOutlines(grey);
         const std::vector<int> backgrounds = rowBackgrounds(grey);
         removeRules(grey, backgrounds);
         lineHeight = typicalLineHeight(grey, backgrounds);

@@ -26,8 +26,8 @@ namespace ScreenImagePreparation {
 constexpr int maximumSide = 32767;
 
 struct Options {
-    // Backgrounds made white, filled shapes made light, rules removed, small
-    // text enlarged; otherwise only the grey conversion.
+    // Backgrounds made white, filled shapes made light, outlines and rules
+    // removed, small text enlarged; otherwise only the grey conversion.
     bool preprocess = true;
     // Text lines lower than this (in pixels) are enlarged to about this height.
     int targetLineHeight = 40;
@@ -57,6 +57,11 @@ void makeBackgroundLight(GreyImage &image);
 // narrower than their row) get a white fill and dark text.
 void makeFilledShapesLight(GreyImage &image);
 
+// Every area of one flat colour (a field beside a grey panel, a button's fill)
+// made white, text keeping its contrast; size is more than a stroke's width.
+void evenOutBackground(GreyImage &image, int size);
+// The outlines of buttons, fields and boxes painted white.
+void removeOutlines(GreyImage &image);
 // Long straight runs of ink (grid lines, separators, underlines) painted over
 // with the background.
 void removeRules(GreyImage &image, const std::vector<int> &backgrounds);

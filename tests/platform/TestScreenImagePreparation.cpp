@@ -130,6 +130,96 @@ private slots:
         QVERIFY2(textInk > 40 && textInk < 70 * 22 / 2, qPrintable(QString::number(textInk)));
     }
 
+    // A row through a white text field on a grey panel has two backgrounds;
+    // both become white and the text on each stays dark.
+    void everyBackgroundOfARowBecomesWhite() {
+        QImage dialog(320, 40, QImage::Format_RGB32);
+        dialog.fill(QColor(0xd8, 0xd8, 0xd8));
+        QPainter painter(&dialog);
+        painter.fillRect(QRect(140, 4, 170, 32), Qt::white);
+        QFont font("Noto Sans CJK SC");
+        font.setPixelSize(16);
+        painter.setFont(font);
+        painter.setPen(QColor(0x30, 0x30, 0x30));
+        painter.drawText(10, 26, "服务地址");
+        painter.drawText(150, 26, "deepseek-chat");
+        painter.end();
+        GreyImage image = ScreenImagePreparation::toGrey(dialog);
+        ScreenImagePreparation::makeBackgroundLight(image);
+        const int inkBefore = darkPixels(image, whole(image));
+
+        ScreenImagePreparation::evenOutBackground(image, 9);
+
+        for (const QPoint point : {QPoint(2, 20), QPoint(120, 30), QPoint(300, 30), QPoint(145, 8)})
+            QVERIFY2(
+                image.at(point.x(), point.y()) >= 250,
+                qPrintable(QString("%1,%2: %3").arg(point.x()).arg(point.y()).arg(image.at(point.x(), point.y()))));
+        const int inkAfter = darkPixels(image, whole(image));
+        QVERIFY2(inkAfter >= inkBefore * 9 / 10 && inkAfter <= inkBefore * 11 / 10,
+                 qPrintable(QString("%1 -> %2").arg(inkBefore).arg(inkAfter)));
+    }
+
+    // The frames of a text field and a button go; text inside them, and
+    // glyphs that are squares themselves (口, 回, 【】), stay.
+    void outlinesAreRemovedAndGlyphsKept_data() {
+        QTest::addColumn<int>("pixelSize");
+        QTest::newRow("12 px") << 12;
+        QTest::newRow("16 px") << 16;
+        QTest::newRow("28 px") << 28;
+    }
+
+    void outlinesAreRemovedAndGlyphsKept() {
+        QFETCH(int, pixelSize);
+        const int height = pixelSize * 2;
+        QImage dialog(pixelSize * 30, height + 20, QImage::Format_RGB32);
+        dialog.fill(Qt::white);
+        QPainter painter(&dialog);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QFont font("Noto Sans CJK SC");
+        font.setPixelSize(pixelSize);
+        painter.setFont(font);
+        painter.setPen(QColor(0x20, 0x20, 0x20));
+        const QRect squares(pixelSize, 10, pixelSize * 8, height);
+        painter.drawText(squares, Qt::AlignVCenter, "口回【门】");
+        const QRect field(pixelSize * 10, 10, pixelSize * 9, height);
+        const QRect button(pixelSize * 20, 10, pixelSize * 9, height);
+        painter.drawText(field.adjusted(pixelSize / 2, 0, 0, 0), Qt::AlignVCenter, "已保存");
+        painter.drawText(button, Qt::AlignCenter, "取消");
+        painter.setPen(QColor(0x9a, 0x9a, 0x9a));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(field).adjusted(0.5, 0.5, -0.5, -0.5));
+        painter.drawRoundedRect(QRectF(button).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+        painter.end();
+        GreyImage image = ScreenImagePreparation::toGrey(dialog);
+        const auto inside = [](const QRect &rect) {
+            return rect.adjusted(3, 3, -3, -3);
+        };
+        const int squaresBefore = darkPixels(image, squares);
+        const int fieldTextBefore = darkPixels(image, inside(field));
+        const int buttonTextBefore = darkPixels(image, inside(button));
+
+        ScreenImagePreparation::removeOutlines(image);
+
+        const auto lightBelow = [&](const QRect &rect, int level) {
+            for (int y = rect.top(); y <= rect.bottom(); ++y) {
+                for (int x = rect.left(); x <= rect.right(); ++x) {
+                    if (image.at(x, y) < level)
+                        return false;
+                }
+            }
+            return true;
+        };
+        for (const QRect &frame : {field, button}) {
+            QVERIFY(lightBelow(QRect(frame.left(), frame.top(), frame.width(), 1), 235));
+            QVERIFY(lightBelow(QRect(frame.left(), frame.bottom(), frame.width(), 1), 235));
+            QVERIFY(lightBelow(QRect(frame.left(), frame.top(), 1, frame.height()), 235));
+            QVERIFY(lightBelow(QRect(frame.right(), frame.top(), 1, frame.height()), 235));
+        }
+        QCOMPARE(darkPixels(image, squares), squaresBefore);
+        QCOMPARE(darkPixels(image, inside(field)), fieldTextBefore);
+        QCOMPARE(darkPixels(image, inside(button)), buttonTextBefore);
+    }
+
     void lineHeight_data() {
         QTest::addColumn<int>("pixelSize");
         QTest::addColumn<int>("lines");

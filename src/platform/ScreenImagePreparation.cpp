@@ -55,6 +55,24 @@ int typicalStrokeWidth(const GreyImage &image, const std::vector<int> &backgroun
     return medianOf(runs);
 }
 
+// The median height of the shapes of ink: glyphs, or the parts of glyphs
+// that do not touch; 0 when there are none.
+int typicalShapeHeight(const GreyImage &image) {
+    const PixPointer grey = toPix(image, 0);
+    const PixPointer binary(grey ? pixThresholdToBinary(grey.get(), 160) : nullptr);
+    const BoxaPointer boxes(binary ? pixConnCompBB(binary.get(), 8) : nullptr);
+    if (!boxes)
+        return 0;
+    std::vector<int> heights;
+    for (int i = 0; i < boxaGetCount(boxes.get()); ++i) {
+        l_int32 x, y, w, h;
+        boxaGetBoxGeometry(boxes.get(), i, &x, &y, &w, &h);
+        if (h >= 3)
+            heights.push_back(h);
+    }
+    return medianOf(heights);
+}
+
 } // namespace
 
 bool isReadableFormat(QImage::Format format) {
@@ -172,7 +190,12 @@ void removeRules(GreyImage &image, const std::vector<int> &backgrounds) {
             x = end;
         }
     }
-    const int minimumVertical = std::max(20, image.height * 85 / 100);
+    // A column rule may end at a header or a row of another colour; a run of
+    // ink three glyphs long is a rule wherever it ends.
+    int minimumVertical = image.height * 85 / 100;
+    if (const int glyph = typicalShapeHeight(image); glyph > 0)
+        minimumVertical = std::min(minimumVertical, 3 * glyph);
+    minimumVertical = std::max(20, minimumVertical);
     for (int x = 0; x < image.width; ++x) {
         int y = 0;
         while (y < image.height) {

@@ -17,6 +17,16 @@ int darkPixels(const GreyImage &image, const QRect &rect) {
     return count;
 }
 
+// Pixels that are not (nearly) white inside rect: faint rules count too.
+int greyPixels(const GreyImage &image, const QRect &rect) {
+    int count = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            count += image.at(x, y) < 235 ? 1 : 0;
+    }
+    return count;
+}
+
 QRect whole(const GreyImage &image) {
     return QRect(0, 0, image.width, image.height);
 }
@@ -91,16 +101,46 @@ private slots:
         ScreenImagePreparation::removeRules(image, ScreenImagePreparation::rowBackgrounds(image));
 
         const auto lightRow = [&](int y) {
-            return darkPixels(image, QRect(0, y, image.width, 1)) == 0;
+            return greyPixels(image, QRect(0, y, image.width, 1)) == 0;
         };
         const auto lightColumn = [&](int x) {
-            return darkPixels(image, QRect(x, 0, 1, image.height)) == 0;
+            return greyPixels(image, QRect(x, 0, 1, image.height)) == 0;
         };
         for (int y : {0, 30, 60, 90})
             QVERIFY2(lightRow(y), qPrintable(QString("row %1").arg(y)));
         for (int x : {0, 100, 200, 299})
             QVERIFY2(lightColumn(x), qPrintable(QString("column %1").arg(x)));
         QCOMPARE(darkPixels(image, QRect(5, 5, 90, 20)) + darkPixels(image, QRect(105, 35, 90, 20)), glyphsBefore);
+    }
+
+    // Column rules that stop at a header row (and so span far less than the
+    // image) go too; a tall glyph and a "|" typed in the text stay.
+    void columnRulesBelowAHeaderAreRemoved() {
+        QImage table(320, 200, QImage::Format_RGB32);
+        table.fill(Qt::white);
+        QPainter painter(&table);
+        painter.fillRect(QRect(0, 0, 320, 80), QColor(0xe8, 0xe8, 0xe8));
+        QFont font("Noto Sans CJK SC");
+        font.setPixelSize(16);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(10, 50, "名称");
+        painter.drawText(10, 110, "丨川 a | b");
+        painter.drawText(110, 150, "12.50");
+        painter.setPen(QColor(0xb0, 0xb0, 0xb8));
+        for (int x : {100, 200})
+            painter.drawLine(x, 80, x, 199);
+        painter.end();
+        GreyImage image = ScreenImagePreparation::toGrey(table);
+        ScreenImagePreparation::makeBackgroundLight(image);
+        const QRect text(5, 88, 90, 30);
+        const int textBefore = darkPixels(image, text);
+
+        ScreenImagePreparation::removeRules(image, ScreenImagePreparation::rowBackgrounds(image));
+
+        for (int x : {100, 200})
+            QVERIFY2(greyPixels(image, QRect(x, 80, 1, 120)) == 0, qPrintable(QString("column %1").arg(x)));
+        QCOMPARE(darkPixels(image, text), textBefore);
     }
 
     // A filled default button hides white text from the row's background.

@@ -128,11 +128,17 @@ tesseract::TessBaseAPI *TesseractWorker::Private::engine(const QByteArray &langu
     if (found != engines.end())
         return found->second.get();
     TessBaseApiPointer api(new tesseract::TessBaseAPI);
-    std::vector<std::string> names;
-    std::vector<std::string> values;
+    // With several models, each word is read by one and then by the others,
+    // and another model's reading replaces it when it is both more certain
+    // and better rated. By default a reading that is a dictionary word also
+    // wins when it is somewhat worse on both, which is how short Chinese
+    // words in menus and table headers came back as English letters ("Bi"
+    // for 名称). Passed to Init, these reach every model, not only the first.
+    std::vector<std::string> names = {"classify_max_rating_ratio", "classify_max_certainty_margin"};
+    std::vector<std::string> values = {"1", "0"};
     if (!dictionaries) {
-        names = {"load_system_dawg", "load_freq_dawg"};
-        values = {"0", "0"};
+        names.insert(names.end(), {"load_system_dawg", "load_freq_dawg"});
+        values.insert(values.end(), {"0", "0"});
     }
     const QByteArray path = QFile::encodeName(options.dataPath);
     const int status = api->Init(path.constData(), languages.constData(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names,

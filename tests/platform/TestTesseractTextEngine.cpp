@@ -197,6 +197,8 @@ private slots:
         QTest::newRow("highlighted menu row") << "menu";
         QTest::newRow("filled button") << "button";
         QTest::newRow("table grid") << "table";
+        QTest::newRow("fields on a grey panel") << "fields";
+        QTest::newRow("table header of short words") << "header";
     }
 
     void screenLayouts() {
@@ -232,6 +234,51 @@ private slots:
             painter.drawText(36, 36, "保存设置");
             painter.setPen(QColor(0x1d, 0x1d, 0x1f));
             painter.drawText(170, 36, "Cancel");
+        } else if (layout == "fields") {
+            // A row holds two backgrounds, and each field has a frame.
+            truth = QStringList{"服务地址 deepseek-chat", "界面语言 English"};
+            image = QImage(330, 2 * 34 + 12, QImage::Format_RGB32);
+            image.fill(QColor(0xd8, 0xd8, 0xd8));
+            QPainter painter(&image);
+            painter.setFont(font);
+            for (int r = 0; r < truth.size(); ++r) {
+                const QStringList cells = truth.at(r).split(' ');
+                const QRect field(110, 8 + r * 34, 210, 28);
+                painter.fillRect(field, Qt::white);
+                painter.setPen(QColor(0x9a, 0x9a, 0x9a));
+                painter.drawRect(field.adjusted(0, 0, -1, -1));
+                painter.setPen(QColor(0x1d, 0x1d, 0x1f));
+                painter.drawText(10, field.top() + 20, cells.at(0));
+                painter.drawText(field.left() + 6, field.top() + 20, cells.at(1));
+            }
+        } else if (layout == "header") {
+            // Short Chinese words alone in the cells of a grey header row,
+            // which an English reading could claim, drawn at 2x.
+            truth = QStringList{"名称 数量 单价 状态 日期", "显示器 231 2037.31 已发货 2024-06-02"};
+            QFont headerFont("WenQuanYi Micro Hei");
+            headerFont.setPixelSize(28);
+            image = QImage(700, 130, QImage::Format_RGB32);
+            image.fill(QColor(0xe6, 0xe6, 0xe6));
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setFont(headerFont);
+            const int columns[] = {8, 132, 228, 366, 498, 692};
+            painter.fillRect(QRect(8, 22, 684, 54), QColor(0xd6, 0xd6, 0xd6));
+            painter.fillRect(QRect(8, 76, 684, 54), Qt::white);
+            painter.setPen(QPen(QColor(0xa0, 0xa0, 0xa0), 2));
+            for (int x : columns)
+                painter.drawLine(x, 22, x, 130);
+            for (int y : {22, 76})
+                painter.drawLine(8, y, 692, y);
+            painter.setPen(QColor(0x20, 0x20, 0x20));
+            for (int r = 0; r < truth.size(); ++r) {
+                const QStringList cells = truth.at(r).split(' ');
+                for (int c = 0; c < cells.size(); ++c)
+                    painter.drawText(QRect(columns[c] + 14, 22 + r * 54, columns[c + 1] - columns[c] - 28, 54),
+                                     Qt::AlignVCenter | (r > 0 && c > 0 && c < 3 ? Qt::AlignRight : Qt::AlignLeft),
+                                     cells.at(c));
+            }
+            painter.end();
         } else {
             truth = QStringList{"名称 数量 单价", "键盘 12 348.50", "Mouse 7 99.00"};
             image = QImage(271, 3 * 30 + 1, QImage::Format_RGB32);

@@ -156,6 +156,9 @@ int main(int argc, char *argv[]) {
     const QCommandLineOption noPunctuation(QStringLiteral("no-punctuation"),
                                            QStringLiteral("Keep the engine's punctuation and spacing."));
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Print every sample's result."));
+    const QCommandLineOption traditionalFirst(
+        QStringLiteral("traditional-first"),
+        QStringLiteral("Read as for a user of Traditional Chinese (its model first, ties to Traditional)."));
     const QCommandLineOption writeSamples(QStringLiteral("write-samples"),
                                           QStringLiteral("Save the samples as PNG and text into a folder and stop."),
                                           QStringLiteral("folder"));
@@ -164,7 +167,7 @@ int main(int argc, char *argv[]) {
         QStringLiteral("Save the capture bench's crops (line, paragraph, table, menu) into a folder and stop."),
         QStringLiteral("folder"));
     parser.addOptions({count, set, only, cold, psm, lineHeight, dataPath, noPreprocess, noUnify, noPunctuation, verbose,
-                       writeSamples, writeLatencyCrops});
+                       traditionalFirst, writeSamples, writeLatencyCrops});
     parser.process(app);
 
     const auto save = [](const QString &folder, const std::vector<OcrSamples::Sample> &samples) {
@@ -226,6 +229,7 @@ int main(int argc, char *argv[]) {
     }
 
     TesseractTextEngine engine(options);
+    engine.setTraditionalChineseFirst(parser.isSet(traditionalFirst));
     QElapsedTimer warmup;
     warmup.start();
     const bool warmed = TextRecognizer::prewarm(engine);

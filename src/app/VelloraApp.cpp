@@ -11,6 +11,7 @@
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "TesseractTextEngine.h"
+#include "VelloraLocalization.h"
 #include "UserDefaults.h"
 #include "VelloraLocalization.h"
 #include "X11GlobalHotKeys.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QThreadPool>
 
@@ -73,6 +75,22 @@ int runOffscreen(int argc, char **argv, const std::function<int()> &mode)
     return mode();
 }
 
+// Someone who reads the interface in Traditional Chinese mostly reads
+// Traditional text: its model reads first.
+void readLikeTheInterface(TesseractTextEngine &engine, const QString &table)
+{
+    engine.setTraditionalChineseFirst(table == u"zh-Hant");
+}
+
+// The command line reads as the tray application does for this user.
+void readLikeTheInterface(TesseractTextEngine &engine)
+{
+    const UserDefaults defaults;
+    readLikeTheInterface(engine, VelloraLocalization::resolvedLanguage(
+                                     defaults.string(QStringLiteral("language")).value_or(QStringLiteral("system")),
+                                     QLocale::system().uiLanguages()));
+}
+
 } // namespace
 
 int VelloraApp::main(int argc, char **argv)
@@ -109,6 +127,7 @@ int VelloraApp::main(int argc, char **argv)
     if (isMode(arguments, QLatin1StringView("--benchmark-ocr-file"), 3)) {
         return runOffscreen(argc, argv, [&] {
             TesseractTextEngine engine;
+            readLikeTheInterface(engine);
             return RecognitionModes::benchmarkFile(engine, QByteArray(argv[2]));
         });
     }
@@ -116,6 +135,7 @@ int VelloraApp::main(int argc, char **argv)
     if (isMode(arguments, QLatin1StringView("--benchmark-ocr-warmup"), 2)) {
         return runOffscreen(argc, argv, [&] {
             TesseractTextEngine engine;
+            readLikeTheInterface(engine);
             return RecognitionModes::benchmarkWarmup(engine);
         });
     }
@@ -123,6 +143,7 @@ int VelloraApp::main(int argc, char **argv)
     if (isMode(arguments, QLatin1StringView("--ocr-file"), 3)) {
         return runOffscreen(argc, argv, [&] {
             TesseractTextEngine engine;
+            readLikeTheInterface(engine);
             return RecognitionModes::recognizeFile(engine, QByteArray(argv[2]));
         });
     }
@@ -174,6 +195,8 @@ int VelloraApp::main(int argc, char **argv)
     if (wayland)
         delegate.setHotKeyRoute(HotKeyRoute::DesktopPortal);
     QObject::connect(&instance, &SingleInstance::received, &delegate, &VelloraApp::handleArguments);
+    QObject::connect(&delegate, &VelloraApp::interfaceLanguageApplied, &delegate,
+                     [&engine](const QString &table) { readLikeTheInterface(engine, table); });
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, &VelloraApp::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     QApplication::exec();

@@ -166,6 +166,9 @@ signals:
     void toolTipChanged(const QString &text);
     // The hot key's route changed (the desktop had no global shortcuts).
     void hotKeyRouteChanged(HotKeyRoute route);
+    // The interface language was applied, at launch and after each change:
+    // "zh-Hans", "zh-Hant" or "en", the preference resolved.
+    void interfaceLanguageApplied(const QString &table);
 
 private:
     void runSession();

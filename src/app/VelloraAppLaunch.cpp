@@ -50,6 +50,7 @@ void VelloraApp::applicationDidFinishLaunching()
         {{QStringLiteral("NativeUpdater.vellora.automaticallyChecksForUpdates"), true}});
     applyUpdaterLanguages();
     VelloraLocalization::installQtTranslations(language(), QLocale::system().uiLanguages());
+    emit interfaceLanguageApplied(VelloraLocalization::resolvedLanguage(language(), QLocale::system().uiLanguages()));
     installStatusMenu();
     installApplicationMenu();
 
@@ -271,6 +272,7 @@ void VelloraApp::localizeMenus()
 void VelloraApp::applyLanguage()
 {
     VelloraLocalization::installQtTranslations(language(), QLocale::system().uiLanguages());
+    emit interfaceLanguageApplied(VelloraLocalization::resolvedLanguage(language(), QLocale::system().uiLanguages()));
     localizeMenus();
 }
 

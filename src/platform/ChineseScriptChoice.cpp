@@ -75,7 +75,7 @@ bool ChineseScriptChoice::holdsTables() const {
 // The chi_sim and chi_tra models each read some characters in the other
 // script; the whole result is turned into the script most of its characters
 // are written in.
-QString ChineseScriptChoice::unify(const QString &text) {
+QString ChineseScriptChoice::unify(const QString &text, Script tie) {
     const std::u32string original = text.toStdU32String();
     bool hasHan = false;
     for (char32_t c : original)
@@ -107,5 +107,7 @@ QString ChineseScriptChoice::unify(const QString &text) {
     const qsizetype simplifiedCharacters = differences(traditional);
     if (traditionalCharacters == 0 || simplifiedCharacters == 0)
         return text;
+    if (traditionalCharacters == simplifiedCharacters)
+        return tie == Script::Traditional ? traditional : simplified;
     return traditionalCharacters > simplifiedCharacters ? traditional : simplified;
 }

@@ -12,10 +12,13 @@ public:
     ChineseScriptChoice(const ChineseScriptChoice &) = delete;
     ChineseScriptChoice &operator=(const ChineseScriptChoice &) = delete;
 
+    enum class Script { Simplified, Traditional };
+
     // The text turned into the script most of its Han characters are written
-    // in; unchanged when it holds characters of one script only, or when the
-    // conversion tables cannot be loaded. Any thread.
-    QString unify(const QString &text);
+    // in, or into `tie` when both are as common; unchanged when it holds
+    // characters of one script only, or when the conversion tables cannot be
+    // loaded. Any thread.
+    QString unify(const QString &text, Script tie = Script::Simplified);
 
     // Closes the conversion tables (about 9 MB) until unify() needs them
     // again. Any thread.

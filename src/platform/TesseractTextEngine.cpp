@@ -123,6 +123,8 @@ struct TesseractTextEngine::Private {
     ChineseScriptChoice scriptChoice;
     std::unique_ptr<TesseractWorker> worker;
 
+    std::atomic<bool> traditionalFirst{false};
+
     // The cancellation flags of the recognitions in progress.
     std::mutex runningMutex;
     std::vector<std::atomic<bool> *> running;
@@ -131,7 +133,7 @@ struct TesseractTextEngine::Private {
                                   std::atomic<bool> &cancelled);
     // The engine's lines with Chinese punctuation and script put right. On the
     // worker thread, which also lets go of the script tables with the models.
-    QStringList cleanedUp(QStringList lines, const QByteArray &languages);
+    QStringList cleanedUp(QStringList lines, const QByteArray &languages, bool traditionalFirst);
 };
 
 namespace {
@@ -168,7 +170,7 @@ Result<Recognition> TesseractTextEngine::Private::recognize(const QByteArray &la
         worker->run([&](TesseractWorker::Context &context) {
             result = recognizeOn(context, options, languages, dictionaries, pix, cancelled);
             if (result->ok())
-                result->value().lines = cleanedUp(result->value().lines, languages);
+                result->value().lines = cleanedUp(result->value().lines, languages, traditionalFirst);
         });
     } catch (const std::exception &exception) {
         return engineError(3, QStringLiteral("Tesseract failed: %1").arg(QString::fromLocal8Bit(exception.what())));
@@ -176,13 +178,18 @@ Result<Recognition> TesseractTextEngine::Private::recognize(const QByteArray &la
     return *result;
 }
 
-QStringList TesseractTextEngine::Private::cleanedUp(QStringList lines, const QByteArray &languages) {
+QStringList TesseractTextEngine::Private::cleanedUp(QStringList lines, const QByteArray &languages,
+                                                    bool traditionalPreferred) {
     if (options.normalizeChinesePunctuation) {
         for (QString &line : lines)
             line = ChinesePunctuation::normalizeLine(line);
     }
     if (options.unifyChineseScript && (languages.contains("chi_sim") || languages.contains("chi_tra"))) {
-        const QStringList unified = scriptChoice.unify(lines.join(u'\n')).split(u'\n');
+        const QStringList unified =
+            scriptChoice
+                .unify(lines.join(u'\n'), traditionalPreferred ? ChineseScriptChoice::Script::Traditional
+                                                               : ChineseScriptChoice::Script::Simplified)
+                .split(u'\n');
         if (unified.size() == lines.size())
             lines = unified;
     }
@@ -200,11 +207,17 @@ TesseractTextEngine::TesseractTextEngine(const TesseractTextEngineOptions &optio
     d->dataPath = TessdataFolder::find(options.dataPath);
     d->installedModels = TessdataFolder::models(d->dataPath);
     ChineseScriptChoice *scriptChoice = &d->scriptChoice;
-    d->worker = std::make_unique<TesseractWorker>(
-        TesseractWorker::Options{d->dataPath, options.idleRelease, [scriptChoice] { scriptChoice->release(); }});
+    d->worker =
+        std::make_unique<TesseractWorker>(TesseractWorker::Options{d->dataPath, options.idleRelease, [scriptChoice] {
+                                                                       scriptChoice->release();
+                                                                   }});
 }
 
 TesseractTextEngine::~TesseractTextEngine() = default;
+
+void TesseractTextEngine::setTraditionalChineseFirst(bool first) {
+    d->traditionalFirst = first;
+}
 
 void TesseractTextEngine::cancel() {
     const std::lock_guard lock(d->runningMutex);
@@ -267,6 +280,12 @@ Result<QList<TextObservation>> TesseractTextEngine::run(const QImage &image, con
         return engineError(2, QStringLiteral("No Tesseract language models were found in “%1”.")
                                   .arg(d->dataPath.isEmpty() ? QStringLiteral("(no data folder)") : d->dataPath));
     }
+    // The first model reads each word first and keeps it unless another one
+    // reads it better on every count.
+    const qsizetype simplified = models.indexOf("chi_sim");
+    const qsizetype traditional = models.indexOf("chi_tra");
+    if (simplified >= 0 && traditional >= 0 && (traditional < simplified) != d->traditionalFirst.load())
+        models.swapItemsAt(simplified, traditional);
     const QByteArray languages = models.join('+');
     RunningRecognition recognition(d->runningMutex, d->running);
 

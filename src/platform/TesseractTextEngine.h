@@ -56,6 +56,13 @@ public:
     // Whether models, or the script tables used with them, are loaded now.
     bool holdsModels() const;
 
+    // Which Chinese script the user reads most: its model reads each word
+    // first, and a reading that holds both scripts equally is unified to it.
+    // Words read alike by both models keep the first one's reading, so a
+    // Traditional user gets fewer Traditional crops back in Simplified. The
+    // default is Simplified. Any thread; recognitions started later use it.
+    void setTraditionalChineseFirst(bool first);
+
     // Ends every recognition that runs or waits now: each fails with the
     // cancellation error (domain TextRecognition.Tesseract, code 4). Later
     // recognitions run normally. Any thread.

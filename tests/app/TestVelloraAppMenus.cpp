@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QNetworkAccessManager>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,6 +85,8 @@ private slots:
         UserDefaults defaults(m_dir.filePath(QStringLiteral("%1.conf").arg(QTest::currentDataTag())));
         defaults.setString(QStringLiteral("language"), from);
         VelloraApp app(VelloraApp::Services{m_engine, m_store, defaults, m_network, nullptr, QString(), {}});
+        // The recognition engine learns each language too (which Chinese model reads first).
+        QSignalSpy applied(&app, &VelloraApp::interfaceLanguageApplied);
         app.applyLanguage();
         app.installStatusMenu();
         app.installApplicationMenu();
@@ -92,6 +95,9 @@ private slots:
         app.preferences().setLanguage(to);
         QCOMPARE(menuBarText(app.mainMenu()), menuBar);
         QCOMPARE(contextMenuCopy(), copy);
+        QCOMPARE(applied.size(), 2);
+        QCOMPARE(applied.first().first().toString(), from);
+        QCOMPARE(applied.last().first().toString(), to);
     }
 
     // The tray's permission row is a command only where it opens a panel: X11

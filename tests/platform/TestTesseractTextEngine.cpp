@@ -1,5 +1,6 @@
 #include "TesseractTextEngine.h"
 
+#include "TestSupport.h"
 #include "TextImages.h"
 
 #include <QDir>
@@ -304,6 +305,22 @@ private slots:
         const double errorRate = TextImages::characterErrorRate(result, truth.join('\n'));
         QVERIFY2(errorRate <= 0.1, qPrintable(QString("error rate %1 for:\n%2").arg(errorRate).arg(result)));
         QVERIFY2(!result.contains('|'), qPrintable(result));
+    }
+
+    // A Traditional reader's menu comes back in Traditional. The fixture is a
+    // dark menu in Noto Sans CJK TC at 14 px (drawn by bench/ocr-quality), which
+    // the Simplified model, reading first, turns into Simplified.
+    void traditionalReadersGetTraditionalText() {
+        const QImage image(TestSupport::sourceDir() + "/tests/platform/data/traditional-menu-dark-14px.png");
+        QVERIFY(!image.isNull());
+        const QString truth = "尋找與取代\n另存新檔…\n結束 Ctrl+X\n剪下";
+        TesseractTextEngine engine;
+        engine.setTraditionalChineseFirst(true);
+
+        const QString result = joined(engine.run(image, settingsFor(allLanguages)));
+
+        const double errorRate = TextImages::characterErrorRate(result, truth);
+        QVERIFY2(errorRate <= 0.1, qPrintable(QString("error rate %1 for:\n%2").arg(errorRate).arg(result)));
     }
 
     // With no OMP_THREAD_LIMIT set, Tesseract's OpenMP regions stay on the

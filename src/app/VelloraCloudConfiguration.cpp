@@ -126,10 +126,11 @@ Result<VelloraCloudSettings::Configuration> VelloraCloudSettings::Configuration:
     const auto label = text(*shortcut, "label");
     if (!keyCode || !modifiers || !label)
         return formatError(5);
-    if (*versionNumber != 1)
+    // Only version 1 is read; value_or spares GCC a false maybe-uninitialized warning.
+    if (versionNumber.value_or(0) != 1)
         return formatError();
 
-    result.version = *versionNumber;
+    result.version = 1;
     result.aiBaseURL = *aiBaseURL;
     result.aiModel = *aiModel;
     result.polishPrompt = *polishPrompt;

@@ -60,8 +60,16 @@ void XKeyGrabber::ungrab(quint32 macKeyCode, quint32 macModifiers)
 
 bool XKeyGrabber::heldElsewhere(quint32 macKeyCode, quint32 macModifiers) {
     XKeyGrabber probe;
-    if (!probe.grab(macKeyCode, macModifiers))
+    if (!probe.connected())
         return true;
-    probe.ungrab(macKeyCode, macModifiers);
-    return false;
+    // The server serves no other client between the probe's grab and its
+    // release: an application that grabs the combination meanwhile waits for
+    // the release instead of being refused because of the probe.
+    xcb_grab_server(probe.d->connection);
+    const bool free = probe.grab(macKeyCode, macModifiers);
+    if (free)
+        probe.ungrab(macKeyCode, macModifiers);
+    const std::unique_ptr<xcb_generic_error_t, FreeDeleter> error{
+        xcb_request_check(probe.d->connection, xcb_ungrab_server_checked(probe.d->connection))};
+    return !free;
 }

@@ -20,7 +20,8 @@ public:
     bool grab(quint32 macKeyCode, quint32 macModifiers);
     void ungrab(quint32 macKeyCode, quint32 macModifiers);
 
-    // Whether some other client holds the combination: a grab of our own is refused.
+    // Whether some other client holds the combination: a grab of our own is
+    // refused. The probe never makes a grab of another client fail.
     static bool heldElsewhere(quint32 macKeyCode, quint32 macModifiers);
 
 private:

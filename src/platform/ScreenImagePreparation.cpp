@@ -437,6 +437,31 @@ PixPointer toPix(const GreyImage &image, int margin) {
     return pix;
 }
 
+bool Texture::isNoise() const {
+    return shapes >= 2000 && speckShare >= 0.7;
+}
+
+Texture texture(const GreyImage &image) {
+    Texture found;
+    const PixPointer grey = toPix(image, 0);
+    const PixPointer binary(grey ? pixThresholdToBinary(grey.get(), 128) : nullptr);
+    const BoxaPointer boxes(binary ? pixConnCompBB(binary.get(), 8) : nullptr);
+    if (!boxes || image.width <= 0 || image.height <= 0)
+        return found;
+    l_int32 ink = 0;
+    pixCountPixels(binary.get(), &ink, nullptr);
+    found.inkShare = double(ink) / (double(image.width) * image.height);
+    found.shapes = boxaGetCount(boxes.get());
+    int specks = 0;
+    for (int i = 0; i < found.shapes; ++i) {
+        l_int32 x, y, w, h;
+        boxaGetBoxGeometry(boxes.get(), i, &x, &y, &w, &h);
+        specks += w <= 2 && h <= 2 ? 1 : 0;
+    }
+    found.speckShare = found.shapes > 0 ? double(specks) / found.shapes : 0;
+    return found;
+}
+
 Prepared prepare(const QImage &source, const Options &options) {
     Prepared prepared{toGrey(source), 0};
     GreyImage &grey = prepared.image;

@@ -77,6 +77,19 @@ GreyImage scaled(const GreyImage &image, double factor);
 // null when Leptonica cannot make one that large.
 PixPointer toPix(const GreyImage &image, int margin);
 
+// What the ink of a prepared image looks like: noise breaks into a great many
+// specks, text does not.
+struct Texture {
+    double inkShare = 0;   // pixels darker than mid-grey, of all pixels
+    int shapes = 0;        // connected shapes of such pixels
+    double speckShare = 0; // shapes of at most 2 x 2 pixels, of all shapes
+
+    // Thousands of shapes, most of them specks: no screen text looks like this
+    // (its specks are dots and the ends of strokes, a few in a hundred shapes).
+    bool isNoise() const;
+};
+Texture texture(const GreyImage &image);
+
 // All of the above in order, as the options say. The result, margin
 // included, is never longer than maximumSide on either side.
 Prepared prepare(const QImage &source, const Options &options);

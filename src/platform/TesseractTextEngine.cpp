@@ -294,6 +294,10 @@ Result<QList<TextObservation>> TesseractTextEngine::run(const QImage &image, con
     preparation.targetLineHeight = d->options.targetLineHeight;
     preparation.enlarge = settings.recognitionLevel == TextRecognitionSettings::Level::Accurate;
     const ScreenImagePreparation::Prepared prepared = ScreenImagePreparation::prepare(image, preparation);
+    // A region of noise holds no text, and Tesseract would spend its whole
+    // time limit finding letters in it.
+    if (d->options.preprocess && ScreenImagePreparation::texture(prepared.image).isNoise())
+        return QList<TextObservation>();
     PixPointer pix = ScreenImagePreparation::toPix(prepared.image, prepared.margin);
     if (!pix)
         return imageReaderError(QStringLiteral("The image is too large to read."));

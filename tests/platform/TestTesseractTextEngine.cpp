@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -381,6 +382,25 @@ private slots:
             QCOMPARE(result.error().code, 4);
         }
         QCOMPARE(joined(engine.run(sample, settingsFor(allLanguages))), before);
+    }
+
+    // A region of noise is no text: it ends at once with nothing read, where
+    // Tesseract would spend its whole time limit on letters it imagines.
+    void noiseHoldsNoText() {
+        QImage noise(1500, 900, QImage::Format_RGB32);
+        QRandomGenerator random(13);
+        for (int y = 0; y < noise.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(noise.scanLine(y));
+            for (int x = 0; x < noise.width(); ++x)
+                line[x] = 0xff000000u | (random.generate() & 0xffffffu);
+        }
+        TesseractTextEngine engine;
+
+        const Result<QList<TextObservation>> result = engine.run(noise, settingsFor(allLanguages));
+
+        QVERIFY(result.ok());
+        QVERIFY2(result.value().isEmpty(), qPrintable(joined(result)));
+        QCOMPARE(engine.modelLoadCount(), 0);
     }
 
     // Past its time limit the engine stops reading and returns the lines it

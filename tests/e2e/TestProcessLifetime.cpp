@@ -55,11 +55,7 @@ private:
 
     static bool hotKeyHeld() {
         const CapturedShortcut shortcut = CapturedShortcut::defaultShortcut();
-        XKeyGrabber probe;
-        if (!probe.grab(shortcut.keyCode, shortcut.modifiers))
-            return true;
-        probe.ungrab(shortcut.keyCode, shortcut.modifiers);
-        return false;
+        return XKeyGrabber::heldElsewhere(shortcut.keyCode, shortcut.modifiers);
     }
 
     // Starts the tray app and waits until it holds its hot key.

@@ -338,6 +338,14 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(processesRunning(m_installed + "/vellora").isEmpty(), 20000);
     }
 
+    // A failed test can leave a version running from the installed bundle,
+    // holding the hot key: the tests that run after this one in the same
+    // session could not take it.
+    void cleanup() {
+        for (qint64 pid : processesRunning(m_installed + "/vellora"))
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
+    }
+
     void uninstallRemovesExactlyWhatWasInstalled() {
         QVERIFY(TestSupport::run(TestSupport::sourceDir() + "/scripts/install",
                                  {"--autostart", m_dir.filePath("v2/Vellora.app")}, {}, environment())

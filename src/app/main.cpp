@@ -7,8 +7,19 @@
 
 #include <QStringList>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 int main(int argc, char **argv)
 {
+#ifdef __GLIBC__
+    // One heap for every thread. With an arena per thread, what the thread
+    // that reads text leaves behind when its models go stays resident at rest
+    // (about 4 MiB more); the threads here seldom allocate at the same time.
+    // Set before any thread starts.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     // The updater's modes look at the arguments before anything else exists:
     // the installation helper, the archive verification, and the probe that
     // tells a downloaded executable runs here.

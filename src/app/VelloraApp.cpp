@@ -11,7 +11,6 @@
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "TesseractTextEngine.h"
-#include "VelloraLocalization.h"
 #include "UserDefaults.h"
 #include "VelloraLocalization.h"
 #include "X11GlobalHotKeys.h"

@@ -190,6 +190,8 @@ private:
     void endSession();
     // The updater speaks the interface language, or follows the system with "system".
     void applyUpdaterLanguages();
+    // Qt's own texts in the interface language, and interfaceLanguageApplied.
+    void installInterfaceLanguage();
     // The interface language preference, read afresh for every text.
     QString language() const;
     QString translated(const QString &key) const;

@@ -49,8 +49,7 @@ void VelloraApp::applicationDidFinishLaunching()
     m_services.defaults.registerDefaults(
         {{QStringLiteral("NativeUpdater.vellora.automaticallyChecksForUpdates"), true}});
     applyUpdaterLanguages();
-    VelloraLocalization::installQtTranslations(language(), QLocale::system().uiLanguages());
-    emit interfaceLanguageApplied(VelloraLocalization::resolvedLanguage(language(), QLocale::system().uiLanguages()));
+    installInterfaceLanguage();
     installStatusMenu();
     installApplicationMenu();
 
@@ -269,10 +268,16 @@ void VelloraApp::localizeMenus()
         m_settingsWindow->window()->setWindowTitle(translated(QStringLiteral("Vellora 设置")));
 }
 
+void VelloraApp::installInterfaceLanguage()
+{
+    const QStringList preferred = QLocale::system().uiLanguages();
+    VelloraLocalization::installQtTranslations(language(), preferred);
+    emit interfaceLanguageApplied(VelloraLocalization::resolvedLanguage(language(), preferred));
+}
+
 void VelloraApp::applyLanguage()
 {
-    VelloraLocalization::installQtTranslations(language(), QLocale::system().uiLanguages());
-    emit interfaceLanguageApplied(VelloraLocalization::resolvedLanguage(language(), QLocale::system().uiLanguages()));
+    installInterfaceLanguage();
     localizeMenus();
 }
 

@@ -55,18 +55,38 @@ int typicalStrokeWidth(const GreyImage &image, const std::vector<int> &backgroun
     return medianOf(runs);
 }
 
-// The median height of the shapes of ink: glyphs, or the parts of glyphs
-// that do not touch; 0 when there are none.
-int typicalShapeHeight(const GreyImage &image) {
+// The 8-connected shapes of the pixels darker than `threshold`: their boxes,
+// and each one's own image when asked. Null parts when Leptonica fails.
+struct Shapes {
+    PixPointer binary;
+    BoxaPointer boxes;
+    PixaPointer images;
+};
+
+Shapes shapesDarkerThan(const GreyImage &image, int threshold, bool withImages) {
+    Shapes shapes;
     const PixPointer grey = toPix(image, 0);
-    const PixPointer binary(grey ? pixThresholdToBinary(grey.get(), 160) : nullptr);
-    const BoxaPointer boxes(binary ? pixConnCompBB(binary.get(), 8) : nullptr);
-    if (!boxes)
-        return 0;
+    if (grey)
+        shapes.binary.reset(pixThresholdToBinary(grey.get(), threshold));
+    if (!shapes.binary)
+        return shapes;
+    if (withImages) {
+        PIXA *images = nullptr;
+        shapes.boxes.reset(pixConnComp(shapes.binary.get(), &images, 8));
+        shapes.images.reset(images);
+    } else {
+        shapes.boxes.reset(pixConnCompBB(shapes.binary.get(), 8));
+    }
+    return shapes;
+}
+
+// The median height of the shapes at least 3 pixels high: glyphs, or the
+// parts of glyphs that do not touch; 0 when there are none.
+int medianShapeHeight(BOXA *boxes) {
     std::vector<int> heights;
-    for (int i = 0; i < boxaGetCount(boxes.get()); ++i) {
+    for (int i = 0; i < boxaGetCount(boxes); ++i) {
         l_int32 x, y, w, h;
-        boxaGetBoxGeometry(boxes.get(), i, &x, &y, &w, &h);
+        boxaGetBoxGeometry(boxes, i, &x, &y, &w, &h);
         if (h >= 3)
             heights.push_back(h);
     }
@@ -193,7 +213,8 @@ void removeRules(GreyImage &image, const std::vector<int> &backgrounds) {
     // A column rule may end at a header or a row of another colour; a run of
     // ink three glyphs long is a rule wherever it ends.
     int minimumVertical = image.height * 85 / 100;
-    if (const int glyph = typicalShapeHeight(image); glyph > 0)
+    const Shapes shapes = shapesDarkerThan(image, 160, false);
+    if (const int glyph = shapes.boxes ? medianShapeHeight(shapes.boxes.get()) : 0; glyph > 0)
         minimumVertical = std::min(minimumVertical, 3 * glyph);
     minimumVertical = std::max(20, minimumVertical);
     for (int x = 0; x < image.width; ++x) {
@@ -228,34 +249,21 @@ void removeRules(GreyImage &image, const std::vector<int> &backgrounds) {
 // row's background: their fill is made white and their text dark, like a
 // row's background.
 void makeFilledShapesLight(GreyImage &image) {
-    const PixPointer grey = toPix(image, 0);
-    if (!grey)
-        return;
-    const PixPointer binary(pixThresholdToBinary(grey.get(), 215));
-    if (!binary)
-        return;
-    PIXA *rawShapes = nullptr;
-    const BoxaPointer boxes(pixConnComp(binary.get(), &rawShapes, 8));
-    const PixaPointer shapes(rawShapes);
+    const Shapes found = shapesDarkerThan(image, 215, true);
+    BOXA *boxes = found.boxes.get();
+    PIXA *shapes = found.images.get();
     if (!boxes || !shapes)
         return;
-    const int count = pixaGetCount(shapes.get());
-    std::vector<int> heights;
-    for (int i = 0; i < count; ++i) {
-        l_int32 x, y, w, h;
-        boxaGetBoxGeometry(boxes.get(), i, &x, &y, &w, &h);
-        if (h >= 3)
-            heights.push_back(h);
-    }
-    const int typical = medianOf(heights);
+    const int count = pixaGetCount(shapes);
+    const int typical = medianShapeHeight(boxes);
     if (typical <= 0)
         return;
     for (int i = 0; i < count; ++i) {
         l_int32 bx, by, bw, bh;
-        boxaGetBoxGeometry(boxes.get(), i, &bx, &by, &bw, &bh);
+        boxaGetBoxGeometry(boxes, i, &bx, &by, &bw, &bh);
         if ((bw <= 3 * typical && bh <= 3 * typical) || bh < typical)
             continue;
-        const PixPointer shape(pixaGetPix(shapes.get(), i, L_CLONE));
+        const PixPointer shape(pixaGetPix(shapes, i, L_CLONE));
         const PixPointer holes(pixHolesByFilling(shape.get(), 4));
         const auto inShape = [&](int x, int y) {
             l_uint32 value = 0;
@@ -333,24 +341,18 @@ void evenOutBackground(GreyImage &image, int size) {
 // far more of its box. Such shapes are painted white, with the light edge
 // around them.
 void removeOutlines(GreyImage &image) {
-    const PixPointer grey = toPix(image, 0);
-    if (!grey)
-        return;
-    const PixPointer binary(pixThresholdToBinary(grey.get(), 235));
-    if (!binary)
-        return;
-    PIXA *rawShapes = nullptr;
-    const BoxaPointer boxes(pixConnComp(binary.get(), &rawShapes, 8));
-    const PixaPointer shapes(rawShapes);
+    const Shapes found = shapesDarkerThan(image, 235, true);
+    BOXA *boxes = found.boxes.get();
+    PIXA *shapes = found.images.get();
     if (!boxes || !shapes)
         return;
-    const int count = pixaGetCount(shapes.get());
+    const int count = pixaGetCount(shapes);
     for (int i = 0; i < count; ++i) {
         l_int32 bx, by, bw, bh;
-        boxaGetBoxGeometry(boxes.get(), i, &bx, &by, &bw, &bh);
+        boxaGetBoxGeometry(boxes, i, &bx, &by, &bw, &bh);
         if (bw < 12 || bh < 12)
             continue;
-        const PixPointer shape(pixaGetPix(shapes.get(), i, L_CLONE));
+        const PixPointer shape(pixaGetPix(shapes, i, L_CLONE));
         const l_uint32 *data = pixGetData(shape.get());
         const l_int32 wordsPerLine = pixGetWpl(shape.get());
         const int edge = std::max(2, std::min(bw, bh) / 10);
@@ -443,19 +445,17 @@ bool Texture::isNoise() const {
 
 Texture texture(const GreyImage &image) {
     Texture found;
-    const PixPointer grey = toPix(image, 0);
-    const PixPointer binary(grey ? pixThresholdToBinary(grey.get(), 128) : nullptr);
-    const BoxaPointer boxes(binary ? pixConnCompBB(binary.get(), 8) : nullptr);
-    if (!boxes || image.width <= 0 || image.height <= 0)
+    const Shapes shapes = shapesDarkerThan(image, 128, false);
+    if (!shapes.boxes || image.width <= 0 || image.height <= 0)
         return found;
     l_int32 ink = 0;
-    pixCountPixels(binary.get(), &ink, nullptr);
+    pixCountPixels(shapes.binary.get(), &ink, nullptr);
     found.inkShare = double(ink) / (double(image.width) * image.height);
-    found.shapes = boxaGetCount(boxes.get());
+    found.shapes = boxaGetCount(shapes.boxes.get());
     int specks = 0;
     for (int i = 0; i < found.shapes; ++i) {
         l_int32 x, y, w, h;
-        boxaGetBoxGeometry(boxes.get(), i, &x, &y, &w, &h);
+        boxaGetBoxGeometry(shapes.boxes.get(), i, &x, &y, &w, &h);
         specks += w <= 2 && h <= 2 ? 1 : 0;
     }
     found.speckShare = found.shapes > 0 ? double(specks) / found.shapes : 0;

@@ -133,7 +133,7 @@ struct TesseractTextEngine::Private {
                                   std::atomic<bool> &cancelled);
     // The engine's lines with Chinese punctuation and script put right. On the
     // worker thread, which also lets go of the script tables with the models.
-    QStringList cleanedUp(QStringList lines, const QByteArray &languages, bool traditionalFirst);
+    QStringList cleanedUp(QStringList lines, const QByteArray &languages, bool traditionalPreferred);
 };
 
 namespace {

@@ -171,9 +171,17 @@ void makeBackgroundLight(GreyImage &image) {
         for (int direction : {1, -1}) {
             const int start = direction > 0 ? 0 : image.width - 1;
             int length = 0;
-            while (length < image.width && far(start + direction * length))
+            int lightest = 0;
+            int darkest = 255;
+            while (length < image.width && far(start + direction * length)) {
+                lightest = std::max<int>(lightest, row[start + direction * length]);
+                darkest = std::min<int>(darkest, row[start + direction * length]);
                 ++length;
-            if (length == 0 || length > marginLimit)
+            }
+            // A flat margin can be wide: the menu's own colour beside a
+            // highlight that stops short of the row's end.
+            const bool flat = lightest - darkest <= 6;
+            if (length == 0 || (length > marginLimit && !(flat && length <= image.width / 2)))
                 continue;
             for (int i = 0; i < length; ++i)
                 row[start + direction * i] = static_cast<std::uint8_t>(background);
@@ -244,10 +252,45 @@ void removeRules(GreyImage &image, const std::vector<int> &backgrounds) {
     }
 }
 
+// Whether a filled shape of about a glyph's size is a control rather than a
+// glyph: a toggle switch, a ticked check box, a radio button. Its fill holds a
+// solid area that a glyph's strokes never have, and it encloses at most one
+// other shape (the knob or the tick).
+bool isControl(BOXA *boxes, int index, PIX *shape, PIX *holes, int glyph) {
+    l_int32 left, top, width, height;
+    boxaGetBoxGeometry(boxes, index, &left, &top, &width, &height);
+    if (height < glyph / 2 || height > glyph * 5 / 2 || width < height * 9 / 10 || width > height * 3)
+        return false;
+    // Set apart from its neighbours on the line, as letters of a word are not.
+    const int gap = std::max(3, height * 3 / 10);
+    for (int i = 0; i < boxaGetCount(boxes); ++i) {
+        l_int32 x, y, w, h;
+        boxaGetBoxGeometry(boxes, i, &x, &y, &w, &h);
+        if (i == index || y >= top + height || y + h <= top || h > 2 * height)
+            continue;
+        if (x < left + width + gap && x + w > left - gap)
+            return false;
+    }
+    l_int32 enclosed = 0;
+    if (holes)
+        pixCountConnComp(holes, 8, &enclosed);
+    if (enclosed > 1)
+        return false;
+    const int brick = std::max(3, height / 4) | 1;
+    const PixPointer core(pixErodeBrick(nullptr, shape, brick, brick));
+    l_int32 solid = 0;
+    if (core)
+        pixCountPixels(core.get(), &solid, nullptr);
+    l_int32 inkCount = 0;
+    pixCountPixels(shape, &inkCount, nullptr);
+    return solid * 12 >= inkCount;
+}
+
 // Filled shapes of one flat colour much larger than a character (a default
 // button, a badge, a highlight narrower than the row) hide their text from the
 // row's background: their fill is made white and their text dark, like a
-// row's background.
+// row's background. Filled controls of a glyph's size hold no text and are
+// painted over.
 void makeFilledShapesLight(GreyImage &image) {
     const Shapes found = shapesDarkerThan(image, 215, true);
     BOXA *boxes = found.boxes.get();
@@ -261,7 +304,8 @@ void makeFilledShapesLight(GreyImage &image) {
     for (int i = 0; i < count; ++i) {
         l_int32 bx, by, bw, bh;
         boxaGetBoxGeometry(boxes, i, &bx, &by, &bw, &bh);
-        if ((bw <= 3 * typical && bh <= 3 * typical) || bh < typical)
+        const bool large = !(bw <= 3 * typical && bh <= 3 * typical) && bh >= typical;
+        if (!large && (bh < typical / 2 || bh < 6))
             continue;
         const PixPointer shape(pixaGetPix(shapes, i, L_CLONE));
         const PixPointer holes(pixHolesByFilling(shape.get(), 4));
@@ -295,7 +339,37 @@ void makeFilledShapesLight(GreyImage &image) {
                                         [background](std::uint8_t v) { return std::abs(int(v) - background) <= 2; });
         if (values.empty() || double(flat) / double(values.size()) < 0.5)
             continue;
-        const bool invert = background < 128;
+        if (isControl(boxes, i, shape.get(), holes.get(), typical)) {
+            for (int y = std::max(0, by - 1); y < std::min(image.height, by + bh + 1); ++y) {
+                for (int x = std::max(0, bx - 1); x < std::min(image.width, bx + bw + 1); ++x)
+                    image.at(x, y) = 255;
+            }
+            continue;
+        }
+        if (!large)
+            continue;
+        // The text inside decides which way round it goes: white text on a
+        // mid-blue button is lighter than a fill that passes for light.
+        long enclosed = 0;
+        long enclosedSum = 0;
+        for (int y = 0; y < bh; ++y) {
+            for (int x = 0; x < bw; ++x) {
+                if (inHole(x, y) && !inShape(x, y)) {
+                    ++enclosed;
+                    enclosedSum += image.at(bx + x, by + y);
+                }
+            }
+        }
+        const bool invert = enclosed > 0 ? enclosedSum > long(background) * enclosed : background < 128;
+        // The anti-aliased rim between the fill and what lies outside would
+        // turn into an outline.
+        const auto outside = [&](int x, int y) {
+            return x < 0 || y < 0 || x >= bw || y >= bh || (!inShape(x, y) && !inHole(x, y));
+        };
+        const auto onRim = [&](int x, int y) {
+            return outside(x - 1, y) || outside(x + 1, y) || outside(x, y - 1) || outside(x, y + 1);
+        };
+        const int fill = background;
         if (invert)
             background = 255 - background;
         for (int y = 0; y < bh; ++y) {
@@ -303,6 +377,10 @@ void makeFilledShapesLight(GreyImage &image) {
                 if (!inShape(x, y) && !inHole(x, y))
                     continue;
                 std::uint8_t &pixel = image.at(bx + x, by + y);
+                if (inShape(x, y) && int(pixel) > fill + 2 && onRim(x, y)) {
+                    pixel = 255;
+                    continue;
+                }
                 const int value = invert ? 255 - pixel : pixel;
                 pixel = static_cast<std::uint8_t>(std::min(255, value * 255 / std::max(background, 1)));
             }
@@ -315,6 +393,7 @@ void makeFilledShapesLight(GreyImage &image) {
 // is what a closing leaves (it fills every stroke thinner than size), and
 // dividing by it makes every such area white while the text keeps its contrast.
 void evenOutBackground(GreyImage &image, int size) {
+    constexpr int darkestBackground = 160;
     const PixPointer grey = toPix(image, 0);
     if (!grey)
         return;
@@ -327,7 +406,9 @@ void evenOutBackground(GreyImage &image, int size) {
     for (int y = 0; y < image.height; ++y) {
         const l_uint32 *line = data + static_cast<ptrdiff_t>(y) * wordsPerLine;
         for (int x = 0; x < image.width; ++x) {
-            const int local = std::max<int>(1, GET_DATA_BYTE(line, x));
+            // By now every background is light; what the closing leaves dark
+            // is the inside of a dense bold glyph, which must stay dark.
+            const int local = std::max<int>(darkestBackground, GET_DATA_BYTE(line, x));
             std::uint8_t &pixel = image.at(x, y);
             pixel = static_cast<std::uint8_t>(std::min(255, pixel * 255 / local));
         }

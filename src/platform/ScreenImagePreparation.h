@@ -54,11 +54,14 @@ std::vector<int> rowBackgrounds(const GreyImage &image);
 void makeBackgroundLight(GreyImage &image);
 
 // Filled shapes much larger than a character (buttons, badges, highlights
-// narrower than their row) get a white fill and dark text.
+// narrower than their row) get a white fill and dark text, whichever of the
+// two is lighter; filled controls of a glyph's size (toggle switches, ticked
+// check boxes, radio buttons) are painted white.
 void makeFilledShapesLight(GreyImage &image);
 
-// Every area of one flat colour (a field beside a grey panel, a button's fill)
-// made white, text keeping its contrast; size is more than a stroke's width.
+// Every area of one flat light colour (a field beside a grey panel, a button's
+// fill) made white, text keeping its contrast; size is more than a stroke's
+// width. Dark areas are taken for text (the inside of a dense bold glyph).
 void evenOutBackground(GreyImage &image, int size);
 // The outlines of buttons, fields and boxes painted white.
 void removeOutlines(GreyImage &image);

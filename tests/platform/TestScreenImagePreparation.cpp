@@ -143,14 +143,24 @@ private slots:
         QCOMPARE(darkPixels(image, text), textBefore);
     }
 
-    // A filled default button hides white text from the row's background.
+    // A filled default button hides white text from the row's background,
+    // also when its fill is light enough to pass for a background itself.
+    void filledShapesBecomeLight_data() {
+        QTest::addColumn<QColor>("fill");
+        QTest::addColumn<QColor>("panel");
+        QTest::newRow("accent on white") << QColor(0x24, 0x6b, 0xfd) << QColor(Qt::white);
+        QTest::newRow("light blue on grey") << QColor(0x4a, 0x9e, 0xf0) << QColor(0xe1, 0xe1, 0xe1);
+    }
+
     void filledShapesBecomeLight() {
+        QFETCH(QColor, fill);
+        QFETCH(QColor, panel);
         QImage button(240, 60, QImage::Format_RGB32);
-        button.fill(Qt::white);
+        button.fill(panel);
         QPainter painter(&button);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0x24, 0x6b, 0xfd));
+        painter.setBrush(fill);
         painter.drawRoundedRect(QRectF(20, 12, 120, 36), 5, 5);
         QFont font("Noto Sans CJK SC");
         font.setPixelSize(16);
@@ -168,6 +178,115 @@ private slots:
         QCOMPARE(image.at(25, 16), 255);
         const int textInk = darkPixels(image, QRect(38, 18, 70, 22));
         QVERIFY2(textInk > 40 && textInk < 70 * 22 / 2, qPrintable(QString::number(textInk)));
+        // No outline is left where the fill met the panel.
+        QCOMPARE(greyPixels(image, QRect(20, 30, 3, 1)), 0);
+        QCOMPARE(greyPixels(image, QRect(40, 11, 80, 2)), 0);
+    }
+
+    // Toggle switches, a ticked check box and a radio button beside their
+    // labels are painted over; the labels, a bold heading and round or dense
+    // glyphs of the same size stay.
+    void controlsArePaintedOver_data() {
+        QTest::addColumn<int>("pixelSize");
+        QTest::newRow("12 px") << 12;
+        QTest::newRow("20 px") << 20;
+        QTest::newRow("28 px") << 28;
+    }
+
+    void controlsArePaintedOver() {
+        QFETCH(int, pixelSize);
+        const int row = pixelSize * 2;
+        QImage dialog(pixelSize * 22, row * 5, QImage::Format_RGB32);
+        dialog.fill(QColor(0xf4, 0xf4, 0xf4));
+        QPainter painter(&dialog);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QFont font("Noto Sans CJK SC");
+        font.setPixelSize(pixelSize);
+        QFont bold = font;
+        bold.setBold(true);
+        bold.setPixelSize(pixelSize * 3 / 2);
+        const int box = pixelSize * 11 / 10;
+        const auto controlRect = [&](int r, int width) {
+            return QRect(pixelSize, r * row + (row - box) / 2, width, box);
+        };
+        QList<QRect> controls;
+        QList<QRect> texts;
+        // A heading of dense bold glyphs and round letters.
+        painter.setFont(bold);
+        painter.setPen(QColor(0x20, 0x20, 0x20));
+        texts << QRect(pixelSize, 0, pixelSize * 20, row);
+        painter.drawText(texts.last(), Qt::AlignVCenter, "偏好设置 Export");
+        painter.setFont(font);
+        for (int r = 1; r < 5; ++r) {
+            const QRect control = controlRect(r, r <= 2 ? box * 9 / 5 : box);
+            controls << control;
+            painter.setPen(Qt::NoPen);
+            if (r == 1 || r == 2) {
+                // A switch off (light track) and on (dark track).
+                painter.setBrush(r == 1 ? QColor(0xc8, 0xc8, 0xc8) : QColor(0x5a, 0x5a, 0x5a));
+                painter.drawRoundedRect(QRectF(control), box / 2.0, box / 2.0);
+                painter.setBrush(Qt::white);
+                const qreal knob = box - 4;
+                painter.drawEllipse(
+                    QRectF(r == 1 ? control.left() + 2 : control.right() - knob - 1, control.top() + 2, knob, knob));
+            } else if (r == 3) {
+                // A ticked check box.
+                painter.setBrush(QColor(0x5a, 0x5a, 0x5a));
+                painter.drawRoundedRect(QRectF(control), 3, 3);
+                painter.setPen(QPen(Qt::white, std::max(2, pixelSize / 8)));
+                painter.drawPolyline(QPolygonF{QPointF(control.left() + box * 0.2, control.top() + box * 0.5),
+                                               QPointF(control.left() + box * 0.42, control.top() + box * 0.72),
+                                               QPointF(control.left() + box * 0.8, control.top() + box * 0.28)});
+            } else {
+                // A chosen radio button.
+                painter.setBrush(QColor(0x24, 0x6b, 0xfd));
+                painter.drawEllipse(QRectF(control));
+                painter.setBrush(Qt::white);
+                painter.drawEllipse(QRectF(control).adjusted(box * 0.33, box * 0.33, -box * 0.33, -box * 0.33));
+            }
+            painter.setPen(QColor(0x20, 0x20, 0x20));
+            texts << QRect(control.right() + pixelSize, r * row, pixelSize * 12, row);
+            painter.drawText(texts.last(), Qt::AlignVCenter,
+                             QStringList{"", "显示通知", "Hide tray icon", "界面语言 口回", "深色 ODQ"}.at(r));
+        }
+        painter.end();
+        GreyImage image = ScreenImagePreparation::toGrey(dialog);
+        ScreenImagePreparation::makeBackgroundLight(image);
+        QList<int> textsBefore;
+        for (const QRect &text : texts)
+            textsBefore << darkPixels(image, text);
+
+        ScreenImagePreparation::makeFilledShapesLight(image);
+
+        for (const QRect &control : controls)
+            QVERIFY2(greyPixels(image, control) == 0,
+                     qPrintable(QString("control in row %1").arg(control.top() / row)));
+        for (int i = 0; i < texts.size(); ++i)
+            QVERIFY2(darkPixels(image, texts.at(i)) == textsBefore.at(i), qPrintable(QString("text %1").arg(i)));
+    }
+
+    // A highlight that stops short of the row's end leaves the menu's own
+    // colour beside it, which must not turn dark when the row is inverted.
+    void aHighlightShorterThanItsRowLeavesNoDarkBlock() {
+        QImage menu(300, 3 * 32, QImage::Format_RGB32);
+        menu.fill(Qt::white);
+        QPainter painter(&menu);
+        painter.fillRect(QRect(0, 32, 240, 32), QColor(0x6a, 0x6a, 0x6a));
+        QFont font("Noto Sans CJK SC");
+        font.setPixelSize(16);
+        painter.setFont(font);
+        painter.setPen(QColor(0x20, 0x20, 0x20));
+        painter.drawText(12, 22, "剪切");
+        painter.drawText(12, 86, "撤销");
+        painter.setPen(Qt::white);
+        painter.drawText(12, 54, "新建窗口");
+        painter.end();
+        GreyImage image = ScreenImagePreparation::toGrey(menu);
+
+        ScreenImagePreparation::makeBackgroundLight(image);
+
+        QCOMPARE(greyPixels(image, QRect(240, 0, 60, image.height)), 0);
+        QVERIFY(darkPixels(image, QRect(8, 36, 100, 24)) > 40);
     }
 
     // A row through a white text field on a grey panel has two backgrounds;
@@ -197,6 +316,41 @@ private slots:
         const int inkAfter = darkPixels(image, whole(image));
         QVERIFY2(inkAfter >= inkBefore * 9 / 10 && inkAfter <= inkBefore * 11 / 10,
                  qPrintable(QString("%1 -> %2").arg(inkBefore).arg(inkAfter)));
+    }
+
+    // The inside of a dense bold glyph is as dark as its strokes, and a
+    // closing fills it in; it is text, not a background to make white.
+    void denseBoldGlyphsStayDark() {
+        // Light on a dark theme, where anti-aliasing closes the gaps most.
+        QImage heading(240, 40, QImage::Format_RGB32);
+        heading.fill(QColor(0x2a, 0x2a, 0x2c));
+        QPainter painter(&heading);
+        QFont font("WenQuanYi Micro Hei");
+        font.setPixelSize(18);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(QColor(0xe8, 0xe8, 0xea));
+        const QString text = "偏好设置疆警";
+        const QFontMetrics metrics(font);
+        QList<QRect> glyphs;
+        for (int i = 0, x = 10; i < text.size(); x += metrics.horizontalAdvance(text.at(i)), ++i) {
+            painter.drawText(x, 28, text.at(i));
+            glyphs << QRect(x, 4, metrics.horizontalAdvance(text.at(i)), 32);
+        }
+        painter.end();
+        GreyImage image = ScreenImagePreparation::toGrey(heading);
+        ScreenImagePreparation::makeBackgroundLight(image);
+        QList<int> inkBefore;
+        for (const QRect &glyph : glyphs)
+            inkBefore << darkPixels(image, glyph);
+
+        ScreenImagePreparation::evenOutBackground(image, 9);
+
+        for (int i = 0; i < glyphs.size(); ++i) {
+            const int inkAfter = darkPixels(image, glyphs.at(i));
+            QVERIFY2(inkAfter >= inkBefore.at(i) * 4 / 5,
+                     qPrintable(QString("%1: %2 -> %3").arg(text.at(i)).arg(inkBefore.at(i)).arg(inkAfter)));
+        }
     }
 
     // The frames of a text field and a button go; text inside them, and

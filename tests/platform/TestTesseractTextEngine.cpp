@@ -201,6 +201,7 @@ private slots:
         QTest::newRow("table grid") << "table";
         QTest::newRow("fields on a grey panel") << "fields";
         QTest::newRow("table header of short words") << "header";
+        QTest::newRow("switches, a ticked box and a light default button") << "switches";
     }
 
     void screenLayouts() {
@@ -281,6 +282,41 @@ private slots:
                                      cells.at(c));
             }
             painter.end();
+        } else if (layout == "switches") {
+            // A settings page: switches and a ticked check box beside their
+            // labels, and white text on a blue light enough to pass for a
+            // background.
+            truth = QStringList{"显示通知", "Hide tray icon", "自动检查更新", "关闭 删除"};
+            image = QImage(260, 4 * 30 + 10, QImage::Format_RGB32);
+            image.fill(QColor(0xe1, 0xe1, 0xe1));
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setFont(font);
+            for (int r = 0; r < 3; ++r) {
+                const QRectF control(r == 1 ? 10 : 150, 8 + r * 30, r == 1 ? 16 : 30, 16);
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(r == 2 ? QColor(0x30, 0x8c, 0xc6) : QColor(0x90, 0x90, 0x90));
+                painter.drawRoundedRect(control, r == 1 ? 3 : 8, r == 1 ? 3 : 8);
+                painter.setPen(QPen(Qt::white, 2));
+                painter.setBrush(Qt::white);
+                if (r == 1)
+                    painter.drawPolyline(QPolygonF{QPointF(13, 46), QPointF(17, 50), QPointF(23, 42)});
+                else
+                    painter.drawEllipse(
+                        QRectF(r == 0 ? control.left() + 2 : control.right() - 14, control.top() + 2, 12, 12));
+                painter.setPen(QColor(0x1d, 0x1d, 0x1f));
+                painter.drawText(r == 1 ? 34 : 10, 21 + r * 30, truth.at(r));
+            }
+            painter.setPen(QColor(0xa0, 0xa0, 0xa0));
+            painter.setBrush(Qt::white);
+            painter.drawRoundedRect(QRectF(90.5, 96.5, 60, 24), 4, 4);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(0x4a, 0x9e, 0xf0));
+            painter.drawRoundedRect(QRectF(160, 96, 60, 25), 4, 4);
+            painter.setPen(QColor(0x1d, 0x1d, 0x1f));
+            painter.drawText(QRect(90, 96, 61, 25), Qt::AlignCenter, "关闭");
+            painter.setPen(Qt::white);
+            painter.drawText(QRect(160, 96, 60, 25), Qt::AlignCenter, "删除");
         } else {
             truth = QStringList{"名称 数量 单价", "键盘 12 348.50", "Mouse 7 99.00"};
             image = QImage(271, 3 * 30 + 1, QImage::Format_RGB32);

@@ -469,6 +469,76 @@ void removeOutlines(GreyImage &image) {
     }
 }
 
+// The small marks at the end of a drop-down list or a submenu's row (a
+// chevron, an arrow) come back as "~", "7", "v" or ">". Such a mark is much
+// smaller than a glyph, made of thin strokes, and stands far from any other
+// ink on its line; a dash or a full stop is a solid bar or dot, and the marks
+// inside text sit close to their letters.
+void removeStrayMarks(GreyImage &image) {
+    const Shapes found = shapesDarkerThan(image, 235, true);
+    BOXA *boxes = found.boxes.get();
+    if (!boxes || !found.images)
+        return;
+    const int glyph = medianShapeHeight(boxes);
+    if (glyph <= 0)
+        return;
+    const int count = boxaGetCount(boxes);
+    const auto inkOf = [&](int index) {
+        l_int32 ink = 0;
+        const PixPointer shape(pixaGetPix(found.images.get(), index, L_CLONE));
+        if (shape)
+            pixCountPixels(shape.get(), &ink, nullptr);
+        return ink;
+    };
+    // The shapes by bands of rows a glyph high, to find a mark's neighbours.
+    std::vector<std::vector<int>> bands(static_cast<size_t>(image.height / glyph + 1));
+    for (int j = 0; j < count; ++j) {
+        l_int32 x, y, w, h;
+        boxaGetBoxGeometry(boxes, j, &x, &y, &w, &h);
+        for (int band = y / glyph; band <= (y + h - 1) / glyph && band < int(bands.size()); ++band)
+            bands[static_cast<size_t>(band)].push_back(j);
+    }
+    for (int i = 0; i < count; ++i) {
+        l_int32 left, top, width, height;
+        boxaGetBoxGeometry(boxes, i, &left, &top, &width, &height);
+        if (height < 3 || width < 3 || height > glyph * 3 / 5 || width > glyph)
+            continue;
+        if (inkOf(i) * 10 > width * height * 7)
+            continue;
+        const int gap = glyph * 3 / 2;
+        std::vector<int> near;
+        for (int band = std::max(0, (top - glyph / 2) / glyph);
+             band <= (top + height + glyph / 2) / glyph && band < int(bands.size()); ++band)
+            near.insert(near.end(), bands[static_cast<size_t>(band)].begin(), bands[static_cast<size_t>(band)].end());
+        bool alone = true;
+        for (const int j : near) {
+            l_int32 x, y, w, h;
+            boxaGetBoxGeometry(boxes, j, &x, &y, &w, &h);
+            // A frame around the mark (the field's own) or a piece of one is no
+            // neighbour; a run of bold glyphs that touch is, and covers more
+            // of its box.
+            const bool encloses = x <= left && y <= top && x + w >= left + width && y + h >= top + height;
+            const int longSide = std::max(w, h);
+            const int shortSide = std::min(w, h);
+            const bool frame = encloses && inkOf(j) * 20 < w * h * 9;
+            const bool line = (shortSide <= 2 && longSide >= glyph / 3) ||
+                              (longSide >= 2 * glyph && longSide >= 8 * shortSide && inkOf(j) * 5 >= w * h * 4);
+            if (j == i || frame || line || y >= top + height + glyph / 2 || y + h <= top - glyph / 2)
+                continue;
+            if (x < left + width + gap && x + w > left - gap) {
+                alone = false;
+                break;
+            }
+        }
+        if (!alone)
+            continue;
+        for (int y = std::max(0, top - 1); y < std::min(image.height, top + height + 1); ++y) {
+            for (int x = std::max(0, left - 1); x < std::min(image.width, left + width + 1); ++x)
+                image.at(x, y) = 255;
+        }
+    }
+}
+
 // The median height of the bands of rows that hold ink: the height of a line of
 // text, or 0 when the image holds none.
 int typicalLineHeight(const GreyImage &image, const std::vector<int> &backgrounds) {
@@ -554,6 +624,7 @@ Prepared prepare(const QImage &source, const Options &options) {
         makeFilledShapesLight(grey);
         evenOutBackground(grey, std::max(9, 3 * typicalStrokeWidth(grey, rowBackgrounds(grey))));
         removeOutlines(grey);
+        removeStrayMarks(grey);
         const std::vector<int> backgrounds = rowBackgrounds(grey);
         removeRules(grey, backgrounds);
         lineHeight = typicalLineHeight(grey, backgrounds);

@@ -65,6 +65,9 @@ void makeFilledShapesLight(GreyImage &image);
 void evenOutBackground(GreyImage &image, int size);
 // The outlines of buttons, fields and boxes painted white.
 void removeOutlines(GreyImage &image);
+// Small marks of thin strokes far from other ink (the chevron of a drop-down
+// list, a submenu's arrow) painted white.
+void removeStrayMarks(GreyImage &image);
 // Long straight runs of ink (grid lines, separators, underlines) painted over
 // with the background.
 void removeRules(GreyImage &image, const std::vector<int> &backgrounds);

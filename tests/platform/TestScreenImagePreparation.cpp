@@ -405,6 +405,64 @@ private slots:
         QCOMPARE(darkPixels(image, inside(button)), buttonTextBefore);
     }
 
+    // The chevron of a drop-down list goes; a dash alone
+    // in a cell, a full stop after the text, the dot of 讠 in a bold heading
+    // and a tilde stay.
+    void strayMarksAreRemovedAndPunctuationKept_data() {
+        QTest::addColumn<int>("scale");
+        QTest::newRow("1x") << 1;
+        QTest::newRow("2x") << 2;
+    }
+
+    void strayMarksAreRemovedAndPunctuationKept() {
+        QFETCH(int, scale);
+        QImage dialog(360 * scale, 150 * scale, QImage::Format_RGB32);
+        dialog.fill(Qt::white);
+        QPainter painter(&dialog);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(scale, scale);
+        QFont font("Noto Sans CJK SC");
+        font.setPixelSize(15);
+        QFont bold = font;
+        bold.setPixelSize(28);
+        bold.setBold(true);
+        painter.setFont(bold);
+        painter.setPen(QColor(0x20, 0x20, 0x20));
+        painter.drawText(10, 32, "设置");
+        painter.setFont(font);
+        painter.drawText(120, 32, "~/Downloads");
+        painter.drawText(10, 66, "服务地址");
+        painter.drawText(10, 100, "已保存。");
+        painter.drawText(10, 134, "最近使用");
+        painter.drawText(250, 100, "-");
+        // A drop-down list: its frame, its value and a chevron at its end.
+        const QRectF field(110, 46, 200, 28);
+        painter.setPen(QColor(0xb0, 0xb0, 0xb0));
+        painter.drawRoundedRect(field, 4, 4);
+        painter.setPen(QColor(0x20, 0x20, 0x20));
+        painter.drawText(118, 66, "自动");
+        QPen chevron(QColor(0x60, 0x60, 0x60), 1.5);
+        painter.setPen(chevron);
+        painter.drawPolyline(QPolygonF{QPointF(288, 57), QPointF(292, 62), QPointF(296, 57)});
+        painter.end();
+        GreyImage image = ScreenImagePreparation::toGrey(dialog);
+        const auto scaled = [scale](const QRect &rect) {
+            return QRect(rect.topLeft() * scale, rect.size() * scale);
+        };
+        const QList<QRect> kept = {scaled(QRect(8, 4, 70, 34)), scaled(QRect(118, 14, 100, 24)),
+                                   scaled(QRect(8, 82, 70, 24)), scaled(QRect(245, 82, 16, 24)),
+                                   scaled(QRect(116, 50, 40, 22))};
+        QList<int> keptBefore;
+        for (const QRect &rect : kept)
+            keptBefore << greyPixels(image, rect);
+
+        ScreenImagePreparation::removeStrayMarks(image);
+
+        QCOMPARE(greyPixels(image, scaled(QRect(284, 52, 16, 14))), 0);
+        for (int i = 0; i < kept.size(); ++i)
+            QVERIFY2(greyPixels(image, kept.at(i)) == keptBefore.at(i), qPrintable(QString("kept %1").arg(i)));
+    }
+
     void lineHeight_data() {
         QTest::addColumn<int>("pixelSize");
         QTest::addColumn<int>("lines");

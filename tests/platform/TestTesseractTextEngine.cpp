@@ -202,6 +202,7 @@ private slots:
         QTest::newRow("fields on a grey panel") << "fields";
         QTest::newRow("table header of short words") << "header";
         QTest::newRow("switches, a ticked box and a light default button") << "switches";
+        QTest::newRow("drop-down lists") << "dropdowns";
     }
 
     void screenLayouts() {
@@ -282,6 +283,29 @@ private slots:
                                      cells.at(c));
             }
             painter.end();
+        } else if (layout == "dropdowns") {
+            // Each value in a framed list with a chevron at its end.
+            truth = QStringList{"自动检查更新 每天", "传送使用统计 v1.4.2", "界面语言 English"};
+            image = QImage(330, 3 * 34 + 12, QImage::Format_RGB32);
+            image.fill(QColor(0xf4, 0xf4, 0xf4));
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setFont(font);
+            for (int r = 0; r < truth.size(); ++r) {
+                const QStringList cells = truth.at(r).split(' ');
+                const QRectF field(120.5, 8.5 + r * 34, 200, 26);
+                painter.setPen(QColor(0xb0, 0xb0, 0xb0));
+                painter.setBrush(Qt::white);
+                painter.drawRoundedRect(field, 4, 4);
+                painter.setPen(QPen(QColor(0x50, 0x50, 0x50), 1.5));
+                const qreal middle = field.center().y();
+                painter.drawPolyline(QPolygonF{QPointF(field.right() - 16, middle - 2),
+                                               QPointF(field.right() - 12, middle + 2),
+                                               QPointF(field.right() - 8, middle - 2)});
+                painter.setPen(QColor(0x1d, 0x1d, 0x1f));
+                painter.drawText(10, int(field.top()) + 19, cells.at(0));
+                painter.drawText(int(field.left()) + 8, int(field.top()) + 19, cells.at(1));
+            }
         } else if (layout == "switches") {
             // A settings page: switches and a ticked check box beside their
             // labels, and white text on a blue light enough to pass for a
@@ -342,6 +366,10 @@ private slots:
         const double errorRate = TextImages::characterErrorRate(result, truth.join('\n'));
         QVERIFY2(errorRate <= 0.1, qPrintable(QString("error rate %1 for:\n%2").arg(errorRate).arg(result)));
         QVERIFY2(!result.contains('|'), qPrintable(result));
+        // A chevron read as a letter ends its line as a word of its own.
+        if (layout == "dropdowns")
+            QVERIFY2(!result.contains(QRegularExpression(" \\S$", QRegularExpression::MultilineOption)),
+                     qPrintable(result));
     }
 
     // A Traditional reader's menu comes back in Traditional. The fixture is a

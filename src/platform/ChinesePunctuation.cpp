@@ -55,9 +55,15 @@ QString normalizeLine(const QString &line) {
         if (c == U' ') {
             const char32_t before = previousNonSpace();
             const char32_t after = nextNonSpace(i + 1);
+            size_t run = 1;
+            while (i + run < text.size() && text[i + run] == U' ')
+                ++run;
+            i += run - 1;
             if (!out.empty() && out.back() == U' ')
                 continue;
-            if (before && after && isChinese(before) && isChinese(after))
+            // One space is the engine's own between two Chinese characters;
+            // a wider gap parts columns, or a label from its value.
+            if (before && after && isChinese(before) && isChinese(after) && run < 2)
                 continue;
             out.push_back(c);
             continue;

@@ -10,7 +10,8 @@ namespace ChinesePunctuation {
 // True for Han characters, CJK punctuation and full-width forms.
 bool isChinese(char32_t c);
 
-// The line without the spaces between Chinese characters, and with the ASCII
+// The line without the single spaces between Chinese characters (a wider gap,
+// between columns or a label and its value, stays as one space), and with the ASCII
 // punctuation that stands in Chinese text (next to Chinese characters, or
 // ending a clause before the next Chinese one) made full-width. Latin text,
 // numbers and their punctuation are left as they are.

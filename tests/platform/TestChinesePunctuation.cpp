@@ -27,6 +27,10 @@ private slots:
                                                   << "a b";
         QTest::newRow("Traditional text too") << "設 定 視 窗 : 確 定"
                                               << "設定視窗：確定";
+        QTest::newRow("a wider gap parts table columns") << "名 称        数 量 单 价"
+                                                         << "名称 数量单价";
+        QTest::newRow("a wider gap parts a label from its value") << "服 务 地 址  自 动"
+                                                                  << "服务地址 自动";
     }
 
     void normalizeLine() {

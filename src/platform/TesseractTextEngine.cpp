@@ -3,6 +3,7 @@
 #include "ChinesePunctuation.h"
 #include "ChineseScriptChoice.h"
 #include "ScreenImagePreparation.h"
+#include "ShortcutText.h"
 #include "TessdataFolder.h"
 #include "TesseractHandles.h"
 #include "TesseractWorker.h"
@@ -184,6 +185,8 @@ QStringList TesseractTextEngine::Private::cleanedUp(QStringList lines, const QBy
         for (QString &line : lines)
             line = ChinesePunctuation::normalizeLine(line);
     }
+    for (QString &line : lines)
+        line = ShortcutText::fixModifierNames(line);
     if (options.unifyChineseScript && (languages.contains("chi_sim") || languages.contains("chi_tra"))) {
         const QStringList unified =
             scriptChoice

@@ -2,8 +2,8 @@
 
 #include "ChinesePunctuation.h"
 #include "ChineseScriptChoice.h"
+#include "MenuText.h"
 #include "ScreenImagePreparation.h"
-#include "ShortcutText.h"
 #include "TessdataFolder.h"
 #include "TesseractHandles.h"
 #include "TesseractWorker.h"
@@ -186,7 +186,7 @@ QStringList TesseractTextEngine::Private::cleanedUp(QStringList lines, const QBy
             line = ChinesePunctuation::normalizeLine(line);
     }
     for (QString &line : lines)
-        line = ShortcutText::fixModifierNames(line);
+        line = MenuText::withoutLeadingTick(MenuText::fixModifierNames(line));
     if (options.unifyChineseScript && (languages.contains("chi_sim") || languages.contains("chi_tra"))) {
         const QStringList unified =
             scriptChoice

@@ -1,8 +1,8 @@
-#include "ShortcutText.h"
+#include "MenuText.h"
 
 #include <QRegularExpression>
 
-namespace ShortcutText {
+namespace MenuText {
 
 QString fixModifierNames(const QString &line) {
     // Only before a "+": "Ctri" is no word, but the rule stays narrow.
@@ -12,4 +12,12 @@ QString fixModifierNames(const QString &line) {
     return fixed;
 }
 
-} // namespace ShortcutText
+QString withoutLeadingTick(const QString &line) {
+    static const QRegularExpression tick(
+        QStringLiteral("^\\s*(?:[vV\\x{02C7}\\x{221A}\\x{2713}\\x{2714}]|~\\x{02C7})\\s+(?=[A-Z\\p{Han}])"));
+    QString fixed = line;
+    fixed.remove(tick);
+    return fixed;
+}
+
+} // namespace MenuText

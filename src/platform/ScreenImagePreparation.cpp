@@ -1,6 +1,7 @@
 #include "ScreenImagePreparation.h"
 
 #include <QPoint>
+#include <QRect>
 
 #include <algorithm>
 #include <cmath>
@@ -252,6 +253,16 @@ void removeRules(GreyImage &image, const std::vector<int> &backgrounds) {
     }
 }
 
+namespace {
+
+// The box and the anti-aliased pixel around it made white.
+void paintWhite(GreyImage &image, const QRect &box) {
+    for (int y = std::max(0, box.top() - 1); y <= std::min(image.height - 1, box.bottom() + 1); ++y) {
+        for (int x = std::max(0, box.left() - 1); x <= std::min(image.width - 1, box.right() + 1); ++x)
+            image.at(x, y) = 255;
+    }
+}
+
 // Whether a filled shape of about a glyph's size is a control rather than a
 // glyph: a toggle switch, a ticked check box, a radio button. Its fill holds a
 // solid area that a glyph's strokes never have, and it encloses at most one
@@ -285,6 +296,8 @@ bool isControl(BOXA *boxes, int index, PIX *shape, PIX *holes, int glyph) {
     pixCountPixels(shape, &inkCount, nullptr);
     return solid * 12 >= inkCount;
 }
+
+} // namespace
 
 // Filled shapes of one flat colour much larger than a character (a default
 // button, a badge, a highlight narrower than the row) hide their text from the
@@ -340,10 +353,7 @@ void makeFilledShapesLight(GreyImage &image) {
         if (values.empty() || double(flat) / double(values.size()) < 0.5)
             continue;
         if (isControl(boxes, i, shape.get(), holes.get(), typical)) {
-            for (int y = std::max(0, by - 1); y < std::min(image.height, by + bh + 1); ++y) {
-                for (int x = std::max(0, bx - 1); x < std::min(image.width, bx + bw + 1); ++x)
-                    image.at(x, y) = 255;
-            }
+            paintWhite(image, QRect(bx, by, bw, bh));
             continue;
         }
         if (!large)
@@ -532,10 +542,7 @@ void removeStrayMarks(GreyImage &image) {
         }
         if (!alone)
             continue;
-        for (int y = std::max(0, top - 1); y < std::min(image.height, top + height + 1); ++y) {
-            for (int x = std::max(0, left - 1); x < std::min(image.width, left + width + 1); ++x)
-                image.at(x, y) = 255;
-        }
+        paintWhite(image, QRect(left, top, width, height));
     }
 }
 

@@ -1,7 +1,8 @@
 // Measures recognition quality and speed on screenshot-like samples: the
 // character error rate (white space ignored) overall and per category, the
-// crops that come back in the wrong Chinese script, and the median time per
-// image with the engine loaded (warm) and with a new engine per image (cold).
+// crops that come back in the wrong Chinese script (and the rate once each
+// reading is put into its truth's script), and the median time per image with
+// the engine loaded (warm) and with a new engine per image (cold).
 // Run through bench/ocr-quality.
 
 #include "OcrSamples.h"
@@ -200,9 +201,9 @@ int main(int argc, char *argv[]) {
     options.unifyChineseScript = !parser.isSet(noUnify);
     options.normalizeChinesePunctuation = !parser.isSet(noPunctuation);
 
-    std::vector<OcrSamples::Sample> samples = OcrSamples::generate(
-        parser.value(set) == u"tuning" ? OcrSamples::Set::Tuning : OcrSamples::Set::HeldBack,
-        parser.value(count).toInt());
+    std::vector<OcrSamples::Sample> samples =
+        OcrSamples::generate(parser.value(set) == u"tuning" ? OcrSamples::Set::Tuning : OcrSamples::Set::HeldBack,
+                             parser.value(count).toInt());
     if (parser.isSet(only)) {
         std::erase_if(samples, [&](const OcrSamples::Sample &sample) { return sample.category != parser.value(only); });
     }
@@ -238,6 +239,7 @@ int main(int argc, char *argv[]) {
     QMap<QString, Tally> tallies;
     QMap<QString, Tally> scripts;
     Tally overall;
+    Tally scriptPutRight;
     std::vector<double> warmTimes;
     QMap<QString, std::vector<double>> categoryTimes;
     for (const OcrSamples::Sample &sample : samples) {
@@ -253,13 +255,20 @@ int main(int argc, char *argv[]) {
         const ScriptCheck script = checkScript(sample.truth, sample.script, text, toSimplified, toTraditional);
         tallies[sample.category].add(errors, truth.size(), script.wrong());
         scripts[sample.script.isEmpty() ? QStringLiteral("Latin") : sample.script].add(errors, truth.size(),
-                                                                                        script.wrong());
+                                                                                       script.wrong());
         overall.add(errors, truth.size(), script.wrong());
+        // The same reading in its truth's script: what is left once the
+        // script is chosen right.
+        const QString rightScript = sample.script == u"zh-Hans"   ? toSimplified.convert(text)
+                                    : sample.script == u"zh-Hant" ? toTraditional.convert(text)
+                                                                  : text;
+        scriptPutRight.add(editDistance(truth, withoutSpace(rightScript)), truth.size(), false);
         if (parser.isSet(verbose)) {
-            std::printf("== %s (%s %dpx %dx %s%s) %.1f%% %.3fs%s\n-- truth:\n%s\n-- read:\n%s\n", qPrintable(sample.name),
-                        qPrintable(sample.font), sample.pixelSize, sample.scale, qPrintable(sample.theme),
-                        sample.lcd ? " lcd" : "", truth.empty() ? 0.0 : 100.0 * double(errors) / double(truth.size()),
-                        seconds, script.wrong() ? " WRONG SCRIPT" : "", qPrintable(sample.truth), qPrintable(text));
+            std::printf("== %s (%s %dpx %dx %s%s) %.1f%% %.3fs%s\n-- truth:\n%s\n-- read:\n%s\n",
+                        qPrintable(sample.name), qPrintable(sample.font), sample.pixelSize, sample.scale,
+                        qPrintable(sample.theme), sample.lcd ? " lcd" : "",
+                        truth.empty() ? 0.0 : 100.0 * double(errors) / double(truth.size()), seconds,
+                        script.wrong() ? " WRONG SCRIPT" : "", qPrintable(sample.truth), qPrintable(text));
         }
     }
 
@@ -273,11 +282,12 @@ int main(int argc, char *argv[]) {
                     tally.rate(), median(categoryTimes[category]), tally.wrongScript);
     }
     for (auto it = scripts.cbegin(); it != scripts.cend(); ++it) {
-        std::printf("%-14s %7d %7zu %9.2f %10s %7d\n", qPrintable(it.key()), it->images, it->characters, it->rate(),
-                    "", it->wrongScript);
+        std::printf("%-14s %7d %7zu %9.2f %10s %7d\n", qPrintable(it.key()), it->images, it->characters, it->rate(), "",
+                    it->wrongScript);
     }
     std::printf("%-14s %7d %7zu %9.2f %10.3f %7d\n", "overall", overall.images, overall.characters, overall.rate(),
                 median(warmTimes), overall.wrongScript);
+    std::printf("overall with each reading in its truth's script: %.2f %%\n", scriptPutRight.rate());
     std::printf("warm median %.3f s per image (engine loaded); cold median %.3f s per image (new engine, %d images); "
                 "prewarm %.3f s (%s); OMP_THREAD_LIMIT=%s\n",
                 median(warmTimes), median(coldTimes), coldCount, warmupSeconds, warmed ? "recognized" : "failed",

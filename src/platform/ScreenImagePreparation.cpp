@@ -265,23 +265,14 @@ void paintWhite(GreyImage &image, const QRect &box) {
 
 // Whether a filled shape of about a glyph's size is a control rather than a
 // glyph: a toggle switch, a ticked check box, a radio button. Its fill holds a
-// solid area that a glyph's strokes never have, and it encloses at most one
-// other shape (the knob or the tick).
-bool isControl(BOXA *boxes, int index, PIX *shape, PIX *holes, int glyph) {
+// solid area that a glyph's strokes never have, it encloses at most one other
+// shape (the knob or the tick), and it stands apart from its neighbours on the
+// line. The look at the neighbours, through every shape, comes last.
+bool isControl(BOXA *boxes, int index, PIX *shape, PIX *holes, l_int32 ink, int glyph) {
     l_int32 left, top, width, height;
     boxaGetBoxGeometry(boxes, index, &left, &top, &width, &height);
     if (height < glyph / 2 || height > glyph * 5 / 2 || width < height * 9 / 10 || width > height * 3)
         return false;
-    // Set apart from its neighbours on the line, as letters of a word are not.
-    const int gap = std::max(3, height * 3 / 10);
-    for (int i = 0; i < boxaGetCount(boxes); ++i) {
-        l_int32 x, y, w, h;
-        boxaGetBoxGeometry(boxes, i, &x, &y, &w, &h);
-        if (i == index || y >= top + height || y + h <= top || h > 2 * height)
-            continue;
-        if (x < left + width + gap && x + w > left - gap)
-            return false;
-    }
     l_int32 enclosed = 0;
     if (holes)
         pixCountConnComp(holes, 8, &enclosed);
@@ -292,9 +283,19 @@ bool isControl(BOXA *boxes, int index, PIX *shape, PIX *holes, int glyph) {
     l_int32 solid = 0;
     if (core)
         pixCountPixels(core.get(), &solid, nullptr);
-    l_int32 inkCount = 0;
-    pixCountPixels(shape, &inkCount, nullptr);
-    return solid * 12 >= inkCount;
+    if (solid * 12 < ink)
+        return false;
+    // Letters of a word sit closer together than this.
+    const int gap = std::max(3, height * 3 / 10);
+    for (int i = 0; i < boxaGetCount(boxes); ++i) {
+        l_int32 x, y, w, h;
+        boxaGetBoxGeometry(boxes, i, &x, &y, &w, &h);
+        if (i == index || y >= top + height || y + h <= top || h > 2 * height)
+            continue;
+        if (x < left + width + gap && x + w > left - gap)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -352,7 +353,7 @@ void makeFilledShapesLight(GreyImage &image) {
                                         [background](std::uint8_t v) { return std::abs(int(v) - background) <= 2; });
         if (values.empty() || double(flat) / double(values.size()) < 0.5)
             continue;
-        if (isControl(boxes, i, shape.get(), holes.get(), typical)) {
+        if (isControl(boxes, i, shape.get(), holes.get(), ink, typical)) {
             paintWhite(image, QRect(bx, by, bw, bh));
             continue;
         }

@@ -4,6 +4,7 @@
 
 #include <opencc/opencc.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 
@@ -21,6 +22,22 @@ using OpenccText = std::unique_ptr<char, OpenccTextDeleter>;
 
 bool isHan(char32_t c) {
     return QChar::script(c) == QChar::Script_Han;
+}
+
+bool hasHan(const std::u32string &text) {
+    return std::any_of(text.begin(), text.end(), isHan);
+}
+
+// How many characters differ between a text and its conversion; all of them
+// when the conversion changed the length.
+qsizetype differences(const std::u32string &original, const QString &other) {
+    const std::u32string converted = other.toStdU32String();
+    if (converted.size() != original.size())
+        return static_cast<qsizetype>(original.size());
+    qsizetype count = 0;
+    for (size_t i = 0; i < original.size(); ++i)
+        count += original[i] != converted[i] ? 1 : 0;
+    return count;
 }
 
 } // namespace
@@ -44,6 +61,17 @@ struct ChineseScriptChoice::Private {
         toSimplified = openConfig("t2s.json");
         toTraditional = openConfig("s2tw.json");
         opened = true;
+    }
+
+    // Both conversions of the text; false when the tables cannot be opened.
+    bool convertBoth(const QString &text, QString &simplified, QString &traditional) {
+        const std::lock_guard lock(mutex);
+        open();
+        if (!toSimplified || !toTraditional)
+            return false;
+        simplified = convert(toSimplified, text);
+        traditional = convert(toTraditional, text);
+        return true;
     }
 
     // With the mutex held.
@@ -77,37 +105,48 @@ bool ChineseScriptChoice::holdsTables() const {
 // are written in.
 QString ChineseScriptChoice::unify(const QString &text, Script tie) {
     const std::u32string original = text.toStdU32String();
-    bool hasHan = false;
-    for (char32_t c : original)
-        hasHan = hasHan || isHan(c);
-    if (!hasHan)
+    if (!hasHan(original))
         return text;
     QString simplified;
     QString traditional;
-    {
-        const std::lock_guard lock(d->mutex);
-        d->open();
-        if (!d->toSimplified || !d->toTraditional)
-            return text;
-        simplified = Private::convert(d->toSimplified, text);
-        traditional = Private::convert(d->toTraditional, text);
-    }
-    const auto differences = [&original](const QString &other) {
-        const std::u32string converted = other.toStdU32String();
-        if (converted.size() != original.size())
-            return static_cast<qsizetype>(original.size());
-        qsizetype count = 0;
-        for (size_t i = 0; i < original.size(); ++i)
-            count += original[i] != converted[i] ? 1 : 0;
-        return count;
-    };
+    if (!d->convertBoth(text, simplified, traditional))
+        return text;
     // Characters that change when made simplified are traditional ones, and
     // the other way round.
-    const qsizetype traditionalCharacters = differences(simplified);
-    const qsizetype simplifiedCharacters = differences(traditional);
+    const qsizetype traditionalCharacters = differences(original, simplified);
+    const qsizetype simplifiedCharacters = differences(original, traditional);
     if (traditionalCharacters == 0 || simplifiedCharacters == 0)
         return text;
     if (traditionalCharacters == simplifiedCharacters)
         return tie == Script::Traditional ? traditional : simplified;
     return traditionalCharacters > simplifiedCharacters ? traditional : simplified;
+}
+
+QString ChineseScriptChoice::into(const QString &text, Script script) {
+    if (!hasHan(text.toStdU32String()))
+        return text;
+    QString simplified;
+    QString traditional;
+    if (!d->convertBoth(text, simplified, traditional))
+        return text;
+    return script == Script::Traditional ? traditional : simplified;
+}
+
+std::optional<ChineseScriptChoice::Forms> ChineseScriptChoice::forms(char32_t c) {
+    if (!isHan(c))
+        return std::nullopt;
+    const QString text = QString::fromUcs4(&c, 1);
+    QString simplified;
+    QString traditional;
+    if (!d->convertBoth(text, simplified, traditional))
+        return std::nullopt;
+    const std::u32string s = simplified.toStdU32String();
+    const std::u32string t = traditional.toStdU32String();
+    if (s.size() != 1 || t.size() != 1)
+        return std::nullopt;
+    if (s[0] != c)
+        return Forms{s[0], c};
+    if (t[0] != c)
+        return Forms{c, t[0]};
+    return std::nullopt;
 }

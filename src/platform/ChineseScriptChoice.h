@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // Chooses between Simplified and Traditional Chinese for recognised text.
 class ChineseScriptChoice final {
@@ -19,6 +20,16 @@ public:
     // characters of one script only, or when the conversion tables cannot be
     // loaded. Any thread.
     QString unify(const QString &text, Script tie = Script::Simplified);
+    // The text with every character written in `script`; unchanged when the
+    // conversion tables cannot be loaded. Any thread.
+    QString into(const QString &text, Script script);
+    // A character's two forms, when the scripts write it differently (说 and
+    // 說 for either). Any thread.
+    struct Forms {
+        char32_t simplified;
+        char32_t traditional;
+    };
+    std::optional<Forms> forms(char32_t c);
 
     // Closes the conversion tables (about 9 MB) until unify() needs them
     // again. Any thread.

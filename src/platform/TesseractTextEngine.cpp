@@ -2,6 +2,7 @@
 
 #include "ChinesePunctuation.h"
 #include "ChineseScriptChoice.h"
+#include "ChineseScriptEvidence.h"
 #include "MenuText.h"
 #include "ScreenImagePreparation.h"
 #include "TessdataFolder.h"
@@ -10,6 +11,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QRect>
 #include <QtGlobal>
 
 #include <tesseract/ocrclass.h>
@@ -58,7 +60,30 @@ bool cancelRequested(void *flag, int) {
 
 struct Recognition {
     QStringList lines;
+    // The Chinese characters read, with where they are on the page.
+    std::vector<ChineseScriptEvidence::Character> characters;
 };
+
+// The Chinese characters the engine read, with their boxes and their lines'.
+void collectCharacters(tesseract::ResultIterator &iterator, std::vector<ChineseScriptEvidence::Character> &characters) {
+    iterator.Begin();
+    do {
+        const TesseractText symbol(iterator.GetUTF8Text(tesseract::RIL_SYMBOL));
+        if (!symbol)
+            continue;
+        const std::u32string text = QString::fromUtf8(symbol.get()).toStdU32String();
+        if (text.size() != 1 || QChar::script(text[0]) != QChar::Script_Han)
+            continue;
+        int left = 0, top = 0, right = 0, bottom = 0;
+        ChineseScriptEvidence::Character character{text[0], {}, {}};
+        if (iterator.BoundingBox(tesseract::RIL_SYMBOL, &left, &top, &right, &bottom))
+            character.box = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+        if (iterator.BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom))
+            character.line = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+        if (!character.box.isEmpty() && !character.line.isEmpty())
+            characters.push_back(character);
+    } while (iterator.Next(tesseract::RIL_SYMBOL));
+}
 
 // One recognition of a prepared image, on the worker thread.
 Result<Recognition> recognizeOn(TesseractWorker::Context &context, const TesseractTextEngineOptions &options,
@@ -106,6 +131,7 @@ Result<Recognition> recognizeOn(TesseractWorker::Context &context, const Tessera
                     continue;
                 recognition.lines << line;
             } while (iterator->Next(tesseract::RIL_TEXTLINE));
+            collectCharacters(*iterator, recognition.characters);
         }
     }
     api->Clear();
@@ -122,6 +148,8 @@ struct TesseractTextEngine::Private {
     QStringList installedModels;
     // Before the worker: the worker lets go of its tables as it ends.
     ChineseScriptChoice scriptChoice;
+    // Draws the two forms of characters to tell the script of a page.
+    HanGlyphShapes::Font glyphFont;
     std::unique_ptr<TesseractWorker> worker;
 
     std::atomic<bool> traditionalFirst{false};
@@ -132,9 +160,13 @@ struct TesseractTextEngine::Private {
 
     Result<Recognition> recognize(const QByteArray &languages, bool dictionaries, PIX *pix,
                                   std::atomic<bool> &cancelled);
+    // The script the page's glyphs are drawn in, when their shapes tell it; on
+    // the worker thread.
+    std::optional<ChineseScriptChoice::Script> scriptOfPage(PIX *pix, const Recognition &recognition);
     // The engine's lines with Chinese punctuation and script put right. On the
     // worker thread, which also lets go of the script tables with the models.
-    QStringList cleanedUp(QStringList lines, const QByteArray &languages, bool traditionalPreferred);
+    QStringList cleanedUp(QStringList lines, const QByteArray &languages, bool traditionalPreferred,
+                          std::optional<ChineseScriptChoice::Script> script);
 };
 
 namespace {
@@ -170,8 +202,16 @@ Result<Recognition> TesseractTextEngine::Private::recognize(const QByteArray &la
     try {
         worker->run([&](TesseractWorker::Context &context) {
             result = recognizeOn(context, options, languages, dictionaries, pix, cancelled);
-            if (result->ok())
-                result->value().lines = cleanedUp(result->value().lines, languages, traditionalFirst);
+            if (!result->ok())
+                return;
+            std::optional<ChineseScriptChoice::Script> script;
+            if (options.unifyChineseScript && (languages.contains("chi_sim") || languages.contains("chi_tra")))
+                script = scriptOfPage(pix, result->value());
+            if (cancelled) {
+                result = cancellationError();
+                return;
+            }
+            result->value().lines = cleanedUp(result->value().lines, languages, traditionalFirst, script);
         });
     } catch (const std::exception &exception) {
         return engineError(3, QStringLiteral("Tesseract failed: %1").arg(QString::fromLocal8Bit(exception.what())));
@@ -179,8 +219,15 @@ Result<Recognition> TesseractTextEngine::Private::recognize(const QByteArray &la
     return *result;
 }
 
+std::optional<ChineseScriptChoice::Script> TesseractTextEngine::Private::scriptOfPage(PIX *pix,
+                                                                                      const Recognition &recognition) {
+    return ChineseScriptEvidence::verdict(
+        ChineseScriptEvidence::compare(pix, recognition.characters, scriptChoice, glyphFont));
+}
+
 QStringList TesseractTextEngine::Private::cleanedUp(QStringList lines, const QByteArray &languages,
-                                                    bool traditionalPreferred) {
+                                                    bool traditionalPreferred,
+                                                    std::optional<ChineseScriptChoice::Script> script) {
     if (options.normalizeChinesePunctuation) {
         for (QString &line : lines)
             line = ChinesePunctuation::normalizeLine(line);
@@ -188,10 +235,11 @@ QStringList TesseractTextEngine::Private::cleanedUp(QStringList lines, const QBy
     for (QString &line : lines)
         line = MenuText::withoutLeadingTick(MenuText::fixModifierNames(line));
     if (options.unifyChineseScript && (languages.contains("chi_sim") || languages.contains("chi_tra"))) {
+        const QString text = lines.join(u'\n');
         const QStringList unified =
-            scriptChoice
-                .unify(lines.join(u'\n'), traditionalPreferred ? ChineseScriptChoice::Script::Traditional
-                                                               : ChineseScriptChoice::Script::Simplified)
+            (script ? scriptChoice.into(text, *script)
+                    : scriptChoice.unify(text, traditionalPreferred ? ChineseScriptChoice::Script::Traditional
+                                                                    : ChineseScriptChoice::Script::Simplified))
                 .split(u'\n');
         if (unified.size() == lines.size())
             lines = unified;
@@ -209,11 +257,11 @@ TesseractTextEngine::TesseractTextEngine(const TesseractTextEngineOptions &optio
     d->options = options;
     d->dataPath = TessdataFolder::find(options.dataPath);
     d->installedModels = TessdataFolder::models(d->dataPath);
-    ChineseScriptChoice *scriptChoice = &d->scriptChoice;
-    d->worker =
-        std::make_unique<TesseractWorker>(TesseractWorker::Options{d->dataPath, options.idleRelease, [scriptChoice] {
-                                                                       scriptChoice->release();
-                                                                   }});
+    Private *p = d.get();
+    d->worker = std::make_unique<TesseractWorker>(TesseractWorker::Options{d->dataPath, options.idleRelease, [p] {
+                                                                               p->scriptChoice.release();
+                                                                               p->glyphFont.release();
+                                                                           }});
 }
 
 TesseractTextEngine::~TesseractTextEngine() = default;

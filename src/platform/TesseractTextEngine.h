@@ -20,7 +20,9 @@ struct TesseractTextEngineOptions {
     bool preprocess = true;
     // Text lines shorter than this (in pixels) are enlarged to about this height.
     int targetLineHeight = 40;
-    // Chinese text turned into the script that dominates the result (OpenCC).
+    // Chinese text turned into one script (OpenCC): the one whose forms match
+    // the glyphs on the page, drawn in an installed font; without a clear
+    // match, the one most characters were read in.
     bool unifyChineseScript = true;
     // ASCII punctuation between Chinese characters turned full-width, and the
     // spaces the engine puts between Chinese characters removed.
@@ -57,7 +59,8 @@ public:
     bool holdsModels() const;
 
     // Which Chinese script the user reads most: its model reads each word
-    // first, and a reading that holds both scripts equally is unified to it.
+    // first, and a reading whose glyphs do not tell the script and that holds
+    // both scripts equally is unified to it.
     // Words read alike by both models keep the first one's reading, so a
     // Traditional user gets fewer Traditional crops back in Simplified. The
     // default is Simplified. Any thread; recognitions started later use it.

@@ -376,18 +376,50 @@ private slots:
                      qPrintable(result));
     }
 
-    // A Traditional reader's menu comes back in Traditional. The fixture is a
-    // dark menu in Noto Sans CJK TC at 14 px (drawn by bench/ocr-quality), which
-    // the Simplified model, reading first, turns into Simplified.
-    void traditionalReadersGetTraditionalText() {
-        const QImage image(TestSupport::sourceDir() + "/tests/platform/data/traditional-menu-dark-14px.png");
+    // Each script's model reads the other script's glyphs as its own forms,
+    // so crops came back wholly in the wrong script: a Simplified file list in
+    // Traditional for either reader, and Traditional menus and lists in
+    // Simplified for a Simplified reader. The fixtures were drawn by
+    // bench/ocr-quality: a light file list in WenQuanYi Zen Hei at 24 px, a
+    // dark file list in Noto Sans CJK HK at 16 px and a dark menu in Noto Sans
+    // CJK TC at 14 px.
+    void eachScriptComesBackInItsOwn_data() {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<bool>("traditionalReader");
+        QTest::addColumn<QString>("truth");
+        QTest::addColumn<QString>("otherForms");
+        const QString simplifiedList =
+            "名称 大小 修改日期\n合同草稿.docx 6032 KB 2024-09-18 05:11\n"
+            "预算表.xlsx 5472 KB 2024-07-17 01:22\n会议记录.docx 77 KB 2024-10-19 13:13\n"
+            "季度报告.xlsx 2921 KB 2024-10-11 21:28\n发票扫描件.pdf 2646 KB 2024-06-15 17:03";
+        const QString traditionalList = "名稱 大小 修改日期\n季度報告.xlsx 84 KB 2024-08-03 12:47\n"
+                                        "預算表.xlsx 2382 KB 2024-08-04 19:34\n發票掃描檔.pdf 6849 KB 2024-01-15 15:10";
+        const QString traditionalMenu = "尋找與取代\n另存新檔…\n結束 Ctrl+X\n剪下";
+        for (const bool traditionalReader : {false, true}) {
+            const char *reader = traditionalReader ? "Traditional reader" : "Simplified reader";
+            QTest::addRow("Simplified file list, %s", reader)
+                << "simplified-file-list-wqy-24px.png" << traditionalReader << simplifiedList << "稱預會議記錄報發掃";
+            QTest::addRow("Traditional file list, %s", reader)
+                << "traditional-file-list-dark-16px.png" << traditionalReader << traditionalList << "称预报发扫档";
+            QTest::addRow("Traditional menu, %s", reader)
+                << "traditional-menu-dark-14px.png" << traditionalReader << traditionalMenu << "寻与档结";
+        }
+    }
+
+    void eachScriptComesBackInItsOwn() {
+        QFETCH(QString, fixture);
+        QFETCH(bool, traditionalReader);
+        QFETCH(QString, truth);
+        QFETCH(QString, otherForms);
+        const QImage image(TestSupport::sourceDir() + "/tests/platform/data/" + fixture);
         QVERIFY(!image.isNull());
-        const QString truth = "尋找與取代\n另存新檔…\n結束 Ctrl+X\n剪下";
         TesseractTextEngine engine;
-        engine.setTraditionalChineseFirst(true);
+        engine.setTraditionalChineseFirst(traditionalReader);
 
         const QString result = joined(engine.run(image, settingsFor(allLanguages)));
 
+        for (const QChar c : otherForms)
+            QVERIFY2(!result.contains(c), qPrintable(QString("%1 in:\n%2").arg(c).arg(result)));
         const double errorRate = TextImages::characterErrorRate(result, truth);
         QVERIFY2(errorRate <= 0.1, qPrintable(QString("error rate %1 for:\n%2").arg(errorRate).arg(result)));
     }

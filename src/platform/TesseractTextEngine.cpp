@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -88,7 +89,7 @@ void collectCharacters(tesseract::ResultIterator &iterator, std::vector<ChineseS
 // One recognition of a prepared image, on the worker thread.
 Result<Recognition> recognizeOn(TesseractWorker::Context &context, const TesseractTextEngineOptions &options,
                                 const QByteArray &languages, bool dictionaries, PIX *pix,
-                                std::atomic<bool> &cancelled) {
+                                std::chrono::steady_clock::time_point requested, std::atomic<bool> &cancelled) {
     if (cancelled)
         return cancellationError();
     Error loadError;
@@ -100,9 +101,13 @@ Result<Recognition> recognizeOn(TesseractWorker::Context &context, const Tessera
     tesseract::ETEXT_DESC monitor;
     monitor.cancel = &cancelRequested;
     monitor.cancel_this = &cancelled;
-    // The time limit counts from here: loading the models after a rest is not
-    // the page's fault, and a busy machine may take a while for it.
-    monitor.end_time = std::chrono::steady_clock::now() + options.timeLimit;
+    // The time limit counts from the request, so that a page of photo ends
+    // in time even when the models had to be loaded first. A load that takes
+    // long on a busy machine is not the page's fault: the reading still gets
+    // a part of the limit after it.
+    const auto minimumReading =
+        std::min<std::chrono::steady_clock::duration>(options.timeLimit, std::chrono::seconds(1));
+    monitor.end_time = std::max(requested + options.timeLimit, std::chrono::steady_clock::now() + minimumReading);
     const int status = api->Recognize(&monitor);
     if (cancelled) {
         api->Clear();
@@ -131,7 +136,11 @@ Result<Recognition> recognizeOn(TesseractWorker::Context &context, const Tessera
                     continue;
                 recognition.lines << line;
             } while (iterator->Next(tesseract::RIL_TEXTLINE));
-            collectCharacters(*iterator, recognition.characters);
+            // Words a page cut short has not read have no characters to look
+            // at one by one (Tesseract reads past their end), and such a page
+            // is a picture more than text.
+            if (!monitor.deadline_exceeded())
+                collectCharacters(*iterator, recognition.characters);
         }
     }
     api->Clear();
@@ -159,7 +168,7 @@ struct TesseractTextEngine::Private {
     std::vector<std::atomic<bool> *> running;
 
     Result<Recognition> recognize(const QByteArray &languages, bool dictionaries, PIX *pix,
-                                  std::atomic<bool> &cancelled);
+                                  std::chrono::steady_clock::time_point requested, std::atomic<bool> &cancelled);
     // The script the page's glyphs are drawn in, when their shapes tell it; on
     // the worker thread.
     std::optional<ChineseScriptChoice::Script> scriptOfPage(PIX *pix, const Recognition &recognition);
@@ -197,11 +206,12 @@ private:
 } // namespace
 
 Result<Recognition> TesseractTextEngine::Private::recognize(const QByteArray &languages, bool dictionaries, PIX *pix,
+                                                            std::chrono::steady_clock::time_point requested,
                                                             std::atomic<bool> &cancelled) {
     std::optional<Result<Recognition>> result;
     try {
         worker->run([&](TesseractWorker::Context &context) {
-            result = recognizeOn(context, options, languages, dictionaries, pix, cancelled);
+            result = recognizeOn(context, options, languages, dictionaries, pix, requested, cancelled);
             if (!result->ok())
                 return;
             std::optional<ChineseScriptChoice::Script> script;
@@ -300,6 +310,7 @@ Result<QStringList> TesseractTextEngine::supportedRecognitionLanguages() {
 }
 
 Result<QList<TextObservation>> TesseractTextEngine::run(const QImage &image, const TextRecognitionSettings &settings) {
+    const auto requested = std::chrono::steady_clock::now();
     if (image.isNull() || image.width() <= 0 || image.height() <= 0)
         return imageReaderError(QStringLiteral("The image has no pixels."));
     if (!ScreenImagePreparation::isReadableFormat(image.format())) {
@@ -355,7 +366,7 @@ Result<QList<TextObservation>> TesseractTextEngine::run(const QImage &image, con
     pixSetResolution(pix.get(), 300, 300);
 
     const Result<Recognition> result =
-        d->recognize(languages, settings.usesLanguageCorrection, pix.get(), recognition.cancelled);
+        d->recognize(languages, settings.usesLanguageCorrection, pix.get(), requested, recognition.cancelled);
     if (!result.ok())
         return result.error();
     QList<TextObservation> observations;

@@ -521,6 +521,23 @@ private slots:
     // Images longer than Tesseract's 32767 pixels on a side, or enlarged past
     // it, are read within it: blank ones give no text, and small text on a
     // very wide strip is read.
+    // A large region of photograph: smooth shading under grain (a JPEG of
+    // 1600 x 900). Tesseract finds words in it and the page is cut at the time
+    // limit, with words it has not read; the engine returns what the page
+    // holds and must not look at the characters of words never read (it
+    // crashed doing so).
+    void aPhotoEndsAtTheTimeLimit() {
+        TesseractTextEngineOptions options;
+        options.timeLimit = std::chrono::milliseconds(400);
+        TesseractTextEngine engine(options);
+        const QImage photo(TestSupport::sourceDir() + "/tests/platform/data/photo-like-1600x900.jpg");
+        QVERIFY(!photo.isNull());
+
+        const Result<QList<TextObservation>> page = engine.run(photo, settingsFor(allLanguages));
+
+        QVERIFY2(page.ok(), qPrintable(page.ok() ? QString() : page.error().description));
+    }
+
     void veryWideImages_data() {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QString>("text");

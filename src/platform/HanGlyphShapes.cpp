@@ -18,10 +18,6 @@ constexpr float inkedHalf = 0.5f;
 // Subsamples per cell side when a shape is taken.
 constexpr int subsamples = 3;
 
-} // namespace
-
-namespace {
-
 // The ink softened over neighbouring cells, so that a stroke a cell away
 // still counts as close; then moved to a mean of 0 and a length of 1, so that
 // bold and thin strokes of one outline compare alike.
@@ -135,19 +131,25 @@ struct Font::Private {
         const std::string file = fontFile(faceIndex);
         if (file.empty() || FT_Init_FreeType(&library) != 0)
             return;
+        // Without a font the shapes stay unknown until release(), rather
+        // than the font being looked for again for every character.
         if (FT_New_Face(library, file.c_str(), faceIndex, &face) != 0 || FT_Set_Pixel_Sizes(face, 0, 48) != 0)
-            close();
+            freeHandles();
     }
 
     std::optional<Shape> draw(char32_t c);
 
-    void close() {
+    void freeHandles() {
         if (face)
             FT_Done_Face(face);
         if (library)
             FT_Done_FreeType(library);
         face = nullptr;
         library = nullptr;
+    }
+
+    void close() {
+        freeHandles();
         opened = false;
         drawn.clear();
     }

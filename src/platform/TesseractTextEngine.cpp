@@ -104,9 +104,9 @@ Result<Recognition> recognizeOn(TesseractWorker::Context &context, const Tessera
     // The time limit counts from the request, so that a page of photo ends
     // in time even when the models had to be loaded first. A load that takes
     // long on a busy machine is not the page's fault: the reading still gets
-    // a part of the limit after it.
+    // most of the limit after it.
     const auto minimumReading =
-        std::min<std::chrono::steady_clock::duration>(options.timeLimit, std::chrono::seconds(1));
+        std::min<std::chrono::steady_clock::duration>(options.timeLimit, std::chrono::seconds(2));
     monitor.end_time = std::max(requested + options.timeLimit, std::chrono::steady_clock::now() + minimumReading);
     const int status = api->Recognize(&monitor);
     if (cancelled) {
@@ -138,8 +138,9 @@ Result<Recognition> recognizeOn(TesseractWorker::Context &context, const Tessera
             } while (iterator->Next(tesseract::RIL_TEXTLINE));
             // Words a page cut short has not read have no characters to look
             // at one by one (Tesseract reads past their end), and such a page
-            // is a picture more than text.
-            if (!monitor.deadline_exceeded())
+            // is a picture more than text. A page that failed at all was cut:
+            // the time, checked now, may have run out since it was read.
+            if (status == 0)
                 collectCharacters(*iterator, recognition.characters);
         }
     }

@@ -30,8 +30,8 @@ struct TesseractTextEngineOptions {
     // How long one recognition may take from its request: past it the engine
     // stops reading words and returns those it has read, so a large region of
     // photo or noise does not hold the capture session. When loading the
-    // models took most of it, the reading still gets up to a second after the
-    // load.
+    // models took most of it, the reading still gets up to two seconds after
+    // the load.
     std::chrono::milliseconds timeLimit{std::chrono::milliseconds(2500)};
     // How long the models stay loaded after the last recognition; the next one
     // loads them again.

@@ -1,5 +1,6 @@
 #include "ChinesePunctuation.h"
 
+#include <algorithm>
 #include <string>
 
 namespace ChinesePunctuation {
@@ -95,6 +96,41 @@ QString normalizeLine(const QString &line) {
         out.push_back(c);
     }
     return QString::fromStdU32String(out);
+}
+
+QString withoutStrayQuotes(const QString &line) {
+    constexpr char32_t opening = U'\u201C';
+    constexpr char32_t closing = U'\u201D';
+    std::u32string text = line.toStdU32String();
+    const auto isSpace = [](char32_t c) {
+        return QChar::isSpace(c);
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char32_t mark = text[i];
+        if (mark != opening && mark != closing)
+            continue;
+        if (i > 0 && !isSpace(text[i - 1]))
+            continue;
+        if (i + 1 >= text.size() || !(QChar::script(text[i + 1]) == QChar::Script_Han || QChar::isDigit(text[i + 1])))
+            continue;
+        // The rest of its word holds no other quote.
+        size_t end = i + 1;
+        while (end < text.size() && !isSpace(text[end]))
+            ++end;
+        const auto word = text.begin() + std::ptrdiff_t(i) + 1;
+        if (std::find_if(word, text.begin() + std::ptrdiff_t(end), [&](char32_t c) {
+                return c == opening || c == closing;
+            }) != text.begin() + std::ptrdiff_t(end))
+            continue;
+        // A partner anywhere on the line makes it a real quote.
+        const bool partnered =
+            mark == closing
+                ? std::find(text.begin(), text.begin() + std::ptrdiff_t(i), opening) != text.begin() + std::ptrdiff_t(i)
+                : std::find(text.begin() + std::ptrdiff_t(end), text.end(), closing) != text.end();
+        if (!partnered)
+            text[i] = U' ';
+    }
+    return QString::fromStdU32String(text);
 }
 
 } // namespace ChinesePunctuation

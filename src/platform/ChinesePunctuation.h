@@ -17,4 +17,11 @@ bool isChinese(char32_t c);
 // numbers and their punctuation are left as they are.
 QString normalizeLine(const QString &line);
 
+// The line without the curly double quotes that are the remains of a grid
+// line or a button's edge: a quote that begins a word of Chinese characters or
+// digits, holds no other quote in that word, and has no partner on its line
+// (no opening quote before a closing one, no closing quote after an opening
+// one). It becomes a space, so the gap it stood in stays a gap.
+QString withoutStrayQuotes(const QString &line);
+
 } // namespace ChinesePunctuation

@@ -241,7 +241,7 @@ QStringList TesseractTextEngine::Private::cleanedUp(QStringList lines, const QBy
                                                     std::optional<ChineseScriptChoice::Script> script) {
     if (options.normalizeChinesePunctuation) {
         for (QString &line : lines)
-            line = ChinesePunctuation::normalizeLine(line);
+            line = ChinesePunctuation::normalizeLine(ChinesePunctuation::withoutStrayQuotes(line));
     }
     for (QString &line : lines)
         line = MenuText::withoutLeadingTick(MenuText::fixModifierNames(line));

@@ -38,6 +38,39 @@ private slots:
         QFETCH(QString, expected);
         QCOMPARE(ChinesePunctuation::normalizeLine(read), expected);
     }
+
+    // Tesseract reads the stub of a grid line or a button's edge before a
+    // table cell as a curly quote; real quotes keep their partner.
+    void withoutStrayQuotes_data() {
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("before a header cell") << "名称 数量 ”单价"
+                                              << "名称 数量  单价";
+        QTest::newRow("before numbers and a date") << "路由器 167 ”404.22 ”处理中 ”2024-01-23"
+                                                   << "路由器 167  404.22  处理中  2024-01-23";
+        QTest::newRow("an opening one before a button") << "下一步 “測試連線"
+                                                        << "下一步  測試連線";
+        QTest::newRow("at the start of the line") << "”单价 状态"
+                                                  << " 单价 状态";
+        QTest::newRow("a quotation keeps its quotes") << "他说 “你好” 然后"
+                                                      << "他说 “你好” 然后";
+        QTest::newRow("a closing quote after its opening one") << "“今天 ”天气"
+                                                               << "“今天 ”天气";
+        QTest::newRow("a quoted number") << "年份 ”2024” 结束"
+                                         << "年份 ”2024” 结束";
+        QTest::newRow("inches after a number") << "27” 显示器"
+                                               << "27” 显示器";
+        QTest::newRow("a quote inside Chinese text") << "他说“你好"
+                                                     << "他说“你好";
+        QTest::newRow("before Latin words") << "He said “Hello there"
+                                            << "He said “Hello there";
+    }
+
+    void withoutStrayQuotes() {
+        QFETCH(QString, read);
+        QFETCH(QString, expected);
+        QCOMPARE(ChinesePunctuation::withoutStrayQuotes(read), expected);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestChinesePunctuation)

@@ -494,11 +494,17 @@ void removeStrayMarks(GreyImage &image) {
     if (glyph <= 0)
         return;
     const int count = boxaGetCount(boxes);
+    // Each shape's ink, counted when first asked for: a shape is the
+    // neighbour of several marks.
+    std::vector<l_int32> inks(static_cast<size_t>(count), -1);
     const auto inkOf = [&](int index) {
-        l_int32 ink = 0;
-        const PixPointer shape(pixaGetPix(found.images.get(), index, L_CLONE));
-        if (shape)
-            pixCountPixels(shape.get(), &ink, nullptr);
+        l_int32 &ink = inks[static_cast<size_t>(index)];
+        if (ink < 0) {
+            ink = 0;
+            const PixPointer shape(pixaGetPix(found.images.get(), index, L_CLONE));
+            if (shape)
+                pixCountPixels(shape.get(), &ink, nullptr);
+        }
         return ink;
     };
     // The shapes by bands of rows a glyph high, to find a mark's neighbours.

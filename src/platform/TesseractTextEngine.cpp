@@ -86,9 +86,10 @@ void collectCharacters(tesseract::ResultIterator &iterator, std::vector<ChineseS
     } while (iterator.Next(tesseract::RIL_SYMBOL));
 }
 
-// One recognition of a prepared image, on the worker thread.
+// One recognition of a prepared image, on the worker thread; with its Chinese
+// characters one by one when the script is to be told.
 Result<Recognition> recognizeOn(TesseractWorker::Context &context, const TesseractTextEngineOptions &options,
-                                const QByteArray &languages, bool dictionaries, PIX *pix,
+                                const QByteArray &languages, bool dictionaries, bool withCharacters, PIX *pix,
                                 std::chrono::steady_clock::time_point requested, std::atomic<bool> &cancelled) {
     if (cancelled)
         return cancellationError();
@@ -140,7 +141,7 @@ Result<Recognition> recognizeOn(TesseractWorker::Context &context, const Tessera
             // at one by one (Tesseract reads past their end), and such a page
             // is a picture more than text. A page that failed at all was cut:
             // the time, checked now, may have run out since it was read.
-            if (status == 0)
+            if (withCharacters && status == 0)
                 collectCharacters(*iterator, recognition.characters);
         }
     }
@@ -175,7 +176,9 @@ struct TesseractTextEngine::Private {
     std::optional<ChineseScriptChoice::Script> scriptOfPage(PIX *pix, const Recognition &recognition);
     // The engine's lines with Chinese punctuation and script put right. On the
     // worker thread, which also lets go of the script tables with the models.
-    QStringList cleanedUp(QStringList lines, const QByteArray &languages, bool traditionalPreferred,
+    // With `unifying`, the script is made one: `script` when the glyphs told
+    // it, otherwise the one most characters were read in.
+    QStringList cleanedUp(QStringList lines, bool unifying, bool traditionalPreferred,
                           std::optional<ChineseScriptChoice::Script> script);
 };
 
@@ -212,17 +215,19 @@ Result<Recognition> TesseractTextEngine::Private::recognize(const QByteArray &la
     std::optional<Result<Recognition>> result;
     try {
         worker->run([&](TesseractWorker::Context &context) {
-            result = recognizeOn(context, options, languages, dictionaries, pix, requested, cancelled);
+            const bool unifying =
+                options.unifyChineseScript && (languages.contains("chi_sim") || languages.contains("chi_tra"));
+            result = recognizeOn(context, options, languages, dictionaries, unifying, pix, requested, cancelled);
             if (!result->ok())
                 return;
             std::optional<ChineseScriptChoice::Script> script;
-            if (options.unifyChineseScript && (languages.contains("chi_sim") || languages.contains("chi_tra")))
+            if (unifying)
                 script = scriptOfPage(pix, result->value());
             if (cancelled) {
                 result = cancellationError();
                 return;
             }
-            result->value().lines = cleanedUp(result->value().lines, languages, traditionalFirst, script);
+            result->value().lines = cleanedUp(result->value().lines, unifying, traditionalFirst, script);
         });
     } catch (const std::exception &exception) {
         return engineError(3, QStringLiteral("Tesseract failed: %1").arg(QString::fromLocal8Bit(exception.what())));
@@ -236,8 +241,7 @@ std::optional<ChineseScriptChoice::Script> TesseractTextEngine::Private::scriptO
         ChineseScriptEvidence::compare(pix, recognition.characters, scriptChoice, glyphFont));
 }
 
-QStringList TesseractTextEngine::Private::cleanedUp(QStringList lines, const QByteArray &languages,
-                                                    bool traditionalPreferred,
+QStringList TesseractTextEngine::Private::cleanedUp(QStringList lines, bool unifying, bool traditionalPreferred,
                                                     std::optional<ChineseScriptChoice::Script> script) {
     if (options.normalizeChinesePunctuation) {
         for (QString &line : lines)
@@ -245,7 +249,7 @@ QStringList TesseractTextEngine::Private::cleanedUp(QStringList lines, const QBy
     }
     for (QString &line : lines)
         line = MenuText::withoutLeadingTick(MenuText::fixModifierNames(line));
-    if (options.unifyChineseScript && (languages.contains("chi_sim") || languages.contains("chi_tra"))) {
+    if (unifying) {
         const QString text = lines.join(u'\n');
         const QStringList unified =
             (script ? scriptChoice.into(text, *script)

@@ -11,6 +11,8 @@
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "TesseractTextEngine.h"
+#include "TextEngineProcess.h"
+#include "TextEngineService.h"
 #include "UserDefaults.h"
 #include "VelloraLocalization.h"
 #include "X11GlobalHotKeys.h"
@@ -27,6 +29,8 @@
 #include <functional>
 #include <memory>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -76,7 +80,7 @@ int runOffscreen(int argc, char **argv, const std::function<int()> &mode)
 
 // Someone who reads the interface in Traditional Chinese mostly reads
 // Traditional text: its model reads first.
-void readLikeTheInterface(TesseractTextEngine &engine, const QString &table)
+template <typename Engine> void readLikeTheInterface(Engine &engine, const QString &table)
 {
     engine.setTraditionalChineseFirst(table == u"zh-Hant");
 }
@@ -138,6 +142,14 @@ int VelloraApp::main(int argc, char **argv)
             return RecognitionModes::benchmarkWarmup(engine);
         });
     }
+    // The tray application's recognition process: exactly
+    // --text-engine-service, with its socket as standard input.
+    if (isMode(arguments, QLatin1StringView("--text-engine-service"), 2)) {
+        return runOffscreen(argc, argv, [] {
+            TesseractTextEngine engine;
+            return TextEngineService::serve(engine, STDIN_FILENO);
+        });
+    }
     // File recognition: exactly --ocr-file PATH.
     if (isMode(arguments, QLatin1StringView("--ocr-file"), 3)) {
         return runOffscreen(argc, argv, [&] {
@@ -171,7 +183,14 @@ int VelloraApp::main(int argc, char **argv)
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &application, &QCoreApplication::quit);
 
-    TesseractTextEngine engine;
+    // Recognition runs in a process of its own, this same program, which ends
+    // a minute after the last capture and takes the engine's memory with it.
+    // /proc/self/exe is the program this process runs even after an update
+    // has replaced the file.
+    TextEngineProcessOptions recognitionProcess;
+    recognitionProcess.program = QStringLiteral("/proc/self/exe");
+    recognitionProcess.arguments = QStringList{QStringLiteral("--text-engine-service")};
+    TextEngineProcess engine(recognitionProcess);
     LibsecretSecretStore secretStore;
     QNetworkAccessManager network;
     // A Wayland desktop binds global shortcuts through its portal, where it has

@@ -51,7 +51,19 @@ Error imageReaderError(const QString &description) {
 }
 
 Error cancellationError() {
-    return engineError(4, QStringLiteral("The recognition was cancelled."));
+    return TesseractTextEngine::cancellation();
+}
+
+// The identifiers of the known models among those installed.
+Result<QStringList> languagesIn(const QString &dataPath, const QStringList &installedModels) {
+    if (dataPath.isEmpty())
+        return engineError(2, QStringLiteral("No Tesseract data folder with language models was found."));
+    QStringList identifiers;
+    for (const LanguageModel &language : languageModels) {
+        if (installedModels.contains(QLatin1StringView(language.model)))
+            identifiers << QString::fromUtf16(language.identifier);
+    }
+    return identifiers;
 }
 
 // Tesseract's progress monitor asks this between words.
@@ -304,24 +316,32 @@ int TesseractTextEngine::modelLoadCount() const {
 }
 
 Result<QStringList> TesseractTextEngine::supportedRecognitionLanguages() {
-    if (d->dataPath.isEmpty())
-        return engineError(2, QStringLiteral("No Tesseract data folder with language models was found."));
-    QStringList identifiers;
-    for (const LanguageModel &language : languageModels) {
-        if (d->installedModels.contains(QLatin1StringView(language.model)))
-            identifiers << QString::fromUtf16(language.identifier);
-    }
-    return identifiers;
+    return languagesIn(d->dataPath, d->installedModels);
 }
 
-Result<QList<TextObservation>> TesseractTextEngine::run(const QImage &image, const TextRecognitionSettings &settings) {
-    const auto requested = std::chrono::steady_clock::now();
+Result<QStringList> TesseractTextEngine::installedLanguages(const TesseractTextEngineOptions &options) {
+    const QString dataPath = TessdataFolder::find(options.dataPath);
+    return languagesIn(dataPath, TessdataFolder::models(dataPath));
+}
+
+Error TesseractTextEngine::cancellation() {
+    return engineError(4, QStringLiteral("The recognition was cancelled."));
+}
+
+Result<void> TesseractTextEngine::checkReadable(const QImage &image) {
     if (image.isNull() || image.width() <= 0 || image.height() <= 0)
         return imageReaderError(QStringLiteral("The image has no pixels."));
     if (!ScreenImagePreparation::isReadableFormat(image.format())) {
         return imageReaderError(
             QStringLiteral("The image reader cannot read pixel format %1.").arg(static_cast<int>(image.format())));
     }
+    return {};
+}
+
+Result<QList<TextObservation>> TesseractTextEngine::run(const QImage &image, const TextRecognitionSettings &settings) {
+    const auto requested = std::chrono::steady_clock::now();
+    if (const Result<void> readable = checkReadable(image); !readable.ok())
+        return readable.error();
 
     // Languages: the requested ones that have models, in the order given.
     QByteArrayList models;

@@ -53,6 +53,14 @@ public:
     // pixel format, or an image without pixels, is the image-reader error.
     Result<QList<TextObservation>> run(const QImage &image, const TextRecognitionSettings &settings) override;
 
+    // The languages supportedRecognitionLanguages() gives for these options,
+    // without an engine; reads the data folder only.
+    static Result<QStringList> installedLanguages(const TesseractTextEngineOptions &options);
+    // Whether run() takes the image's pixels: the image-reader error otherwise.
+    static Result<void> checkReadable(const QImage &image);
+    // The error of a cancelled recognition.
+    static Error cancellation();
+
     // The data folder in use (empty when none was found).
     QString dataPath() const;
     // How many times this engine has loaded models so far (tests check reuse).

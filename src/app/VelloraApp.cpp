@@ -143,12 +143,13 @@ int VelloraApp::main(int argc, char **argv)
         });
     }
     // The tray application's recognition process: exactly
-    // --text-engine-service, with its socket as standard input.
+    // --text-engine-service, with its socket as standard input. The engine
+    // draws nothing, so no GUI application (nor its fonts) is set up.
     if (isMode(arguments, QLatin1StringView("--text-engine-service"), 2)) {
-        return runOffscreen(argc, argv, [] {
-            TesseractTextEngine engine;
-            return TextEngineService::serve(engine, STDIN_FILENO);
-        });
+        quietQtMessages();
+        QCoreApplication application(argc, argv);
+        TesseractTextEngine engine;
+        return TextEngineService::serve(engine, STDIN_FILENO);
     }
     // File recognition: exactly --ocr-file PATH.
     if (isMode(arguments, QLatin1StringView("--ocr-file"), 3)) {

@@ -113,7 +113,7 @@ private slots:
     }
 
     // However the application ends, its selector (a full-screen overlay that
-    // holds the keyboard) ends with it.
+    // holds the keyboard) and its recognition process end with it.
     void theSelectorEndsWithTheApplication_data() {
         QTest::addColumn<int>("signal");
         QTest::newRow("SIGTERM: the orderly end") << int(SIGTERM);
@@ -129,6 +129,8 @@ private slots:
         QVERIFY(XSupport::waitForWindow(QStringLiteral("vellora-screencapture")));
         QCOMPARE(running(QStringLiteral("vellora-screencapture -i -s -x")), 1);
         QCOMPARE(captureFolders().size(), 1);
+        // The hot key has warmed the engine up in its own process.
+        QTRY_COMPARE_WITH_TIMEOUT(running(QStringLiteral("--text-engine-service")), 1, 10000);
 
         ::kill(pid_t(app.processId()), signal);
         QVERIFY(app.waitForFinished(20000));
@@ -138,6 +140,7 @@ private slots:
             QCOMPARE(captureFolders(), QStringList());
         }
         QTRY_COMPARE_WITH_TIMEOUT(running(QStringLiteral("vellora-screencapture -i -s -x")), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(running(QStringLiteral("--text-engine-service")), 0, 10000);
         QTRY_VERIFY(!hotKeyHeld());
         if (signal != SIGKILL)
             return;

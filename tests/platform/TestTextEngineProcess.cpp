@@ -310,11 +310,12 @@ private slots:
 };
 
 int main(int argc, char **argv) {
-    QGuiApplication application(argc, argv);
     if (argc == 2 && qstrcmp(argv[1], serviceFlag) == 0) {
+        QCoreApplication application(argc, argv);
         TesseractTextEngine engine;
         return TextEngineService::serve(engine, STDIN_FILENO);
     }
+    QGuiApplication application(argc, argv);
     TestTextEngineProcess test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -145,7 +145,7 @@ int VelloraApp::main(int argc, char **argv)
     // The tray application's recognition process: exactly
     // --text-engine-service, with its socket as standard input. The engine
     // draws nothing, so no GUI application (nor its fonts) is set up.
-    if (isMode(arguments, QLatin1StringView("--text-engine-service"), 2)) {
+    if (isMode(arguments, QLatin1StringView(TextEngineService::commandLineFlag), 2)) {
         quietQtMessages();
         QCoreApplication application(argc, argv);
         TesseractTextEngine engine;
@@ -190,7 +190,7 @@ int VelloraApp::main(int argc, char **argv)
     // has replaced the file.
     TextEngineProcessOptions recognitionProcess;
     recognitionProcess.program = QStringLiteral("/proc/self/exe");
-    recognitionProcess.arguments = QStringList{QStringLiteral("--text-engine-service")};
+    recognitionProcess.arguments = QStringList{QString::fromLatin1(TextEngineService::commandLineFlag)};
     TextEngineProcess engine(recognitionProcess);
     LibsecretSecretStore secretStore;
     QNetworkAccessManager network;

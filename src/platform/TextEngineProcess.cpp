@@ -141,9 +141,7 @@ void TextEngineProcess::Private::keep() {
 TextEngineProcess::TextEngineProcess(const TextEngineProcessOptions &options)
     : d(std::make_unique<Private>()) {
     d->options = options;
-    TesseractTextEngineOptions engineOptions;
-    engineOptions.dataPath = options.dataPath;
-    d->languages = TesseractTextEngine::installedLanguages(engineOptions);
+    d->languages = TesseractTextEngine::installedLanguages(TesseractTextEngineOptions());
     d->keeper = std::thread([p = d.get()] { p->keep(); });
 }
 

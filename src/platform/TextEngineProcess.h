@@ -13,8 +13,6 @@ struct TextEngineProcessOptions {
     // TextEngineService), and its arguments.
     QString program;
     QStringList arguments;
-    // The models' folder, as TesseractTextEngineOptions::dataPath.
-    QString dataPath;
     // How long the process stays after the last recognition. Ending it gives
     // back all that recognition took: the models, the library's own memory
     // and the pages of its code.
@@ -35,7 +33,8 @@ public:
     // Ends the process.
     ~TextEngineProcess() override;
 
-    // From the data folder, without starting the process.
+    // From the data folder the process finds (the engine's default search),
+    // without starting the process.
     Result<QStringList> supportedRecognitionLanguages() override;
     // Besides the engine's own errors: TextRecognition.Process code 1 when
     // the process cannot be started, 2 when it ended without an answer, 3

@@ -21,12 +21,10 @@
 // This test program is also the recognition process the tests start.
 namespace {
 
-const char serviceFlag[] = "--text-engine-service";
-
 TextEngineProcessOptions serviceOptions() {
     TextEngineProcessOptions options;
     options.program = QCoreApplication::applicationFilePath();
-    options.arguments = QStringList{QString::fromLatin1(serviceFlag)};
+    options.arguments = QStringList{QString::fromLatin1(TextEngineService::commandLineFlag)};
     return options;
 }
 
@@ -310,7 +308,7 @@ private slots:
 };
 
 int main(int argc, char **argv) {
-    if (argc == 2 && qstrcmp(argv[1], serviceFlag) == 0) {
+    if (argc == 2 && qstrcmp(argv[1], TextEngineService::commandLineFlag) == 0) {
         QCoreApplication application(argc, argv);
         TesseractTextEngine engine;
         return TextEngineService::serve(engine, STDIN_FILENO);

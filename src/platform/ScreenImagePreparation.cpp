@@ -426,6 +426,114 @@ void evenOutBackground(GreyImage &image, int size) {
     }
 }
 
+// Greyed-out text (a disabled menu item or button, a placeholder) is so light
+// that Tesseract's page threshold takes it for paper and the line is lost.
+// Light shapes that stand together as a word or more on a line, as tall as
+// text, and are drawn in strokes rather than filled, are stretched so that
+// their darkest pixel becomes black. Lighter marks (a border's remains, the
+// dots of a window's title bar) and shapes with dark ink stay as they are.
+void darkenFaintText(GreyImage &image) {
+    constexpr int paper = 235;    // lighter than this is paper, or a glyph's halo
+    constexpr int darkInk = 110;  // a shape with a pixel this dark is plain text
+    constexpr int lightest = 200; // a shape whose darkest pixel is lighter is no text
+    const Shapes found = shapesDarkerThan(image, paper, true);
+    BOXA *boxes = found.boxes.get();
+    PIXA *shapes = found.images.get();
+    if (!boxes || !shapes)
+        return;
+    const int glyph = medianShapeHeight(boxes);
+    if (glyph <= 0)
+        return;
+    // Calls f(x, y) for each pixel of shape i, in image coordinates.
+    const auto forEachPixel = [&](int i, auto &&f) {
+        l_int32 left, top, width, height;
+        boxaGetBoxGeometry(boxes, i, &left, &top, &width, &height);
+        const PixPointer shape(pixaGetPix(shapes, i, L_CLONE));
+        const l_uint32 *data = pixGetData(shape.get());
+        const l_int32 wordsPerLine = pixGetWpl(shape.get());
+        for (int dy = 0; dy < height; ++dy) {
+            const l_uint32 *line = data + static_cast<ptrdiff_t>(dy) * wordsPerLine;
+            for (int dx = 0; dx < width; ++dx) {
+                if (GET_DATA_BIT(line, dx))
+                    f(left + dx, top + dy);
+            }
+        }
+    };
+    struct Faint {
+        int shape = 0;
+        QRect box;
+        int darkest = 255;
+        int ink = 0;
+        bool hollow = true; // no ink in the middle half of its box
+        size_t group = 0;
+    };
+    std::vector<Faint> faint;
+    for (int i = 0; i < pixaGetCount(shapes); ++i) {
+        l_int32 x, y, w, h;
+        boxaGetBoxGeometry(boxes, i, &x, &y, &w, &h);
+        Faint candidate{i, QRect(x, y, w, h), 255, 0, true, faint.size()};
+        const QRect middle(x + w / 4, y + h / 4, w - 2 * (w / 4), h - 2 * (h / 4));
+        forEachPixel(i, [&](int px, int py) {
+            candidate.darkest = std::min<int>(candidate.darkest, image.at(px, py));
+            ++candidate.ink;
+            if (middle.contains(px, py))
+                candidate.hollow = false;
+        });
+        if (candidate.darkest >= darkInk && candidate.darkest <= lightest)
+            faint.push_back(candidate);
+    }
+    // Shapes on one line (sharing rows) less than a glyph apart form a group.
+    // Sorted by their left edge, each shape meets only those that start
+    // before it ends, plus the gap.
+    std::sort(faint.begin(), faint.end(), [](const Faint &a, const Faint &b) { return a.box.left() < b.box.left(); });
+    for (size_t i = 0; i < faint.size(); ++i)
+        faint[i].group = i;
+    const auto root = [&faint](size_t i) {
+        while (faint[i].group != i)
+            i = faint[i].group = faint[faint[i].group].group;
+        return i;
+    };
+    for (size_t i = 0; i < faint.size(); ++i) {
+        const QRect &a = faint[i].box;
+        for (size_t j = i + 1; j < faint.size() && faint[j].box.left() <= a.right() + glyph; ++j) {
+            const QRect &b = faint[j].box;
+            if (a.top() <= b.bottom() && b.top() <= a.bottom())
+                faint[root(i)].group = root(j);
+        }
+    }
+    struct Group {
+        QRect box;
+        int darkest = 255;
+        int ink = 0;
+        int shapes = 0;
+        bool hollow = false;
+    };
+    std::vector<Group> groups(faint.size());
+    for (size_t i = 0; i < faint.size(); ++i) {
+        Group &group = groups[root(i)];
+        group.box = group.box.united(faint[i].box);
+        group.darkest = std::min(group.darkest, faint[i].darkest);
+        group.ink += faint[i].ink;
+        group.hollow = faint[i].hollow;
+        ++group.shapes;
+    }
+    for (size_t i = 0; i < faint.size(); ++i) {
+        const Group &group = groups[root(i)];
+        const int height = group.box.height();
+        // A lone hollow shape is a frame: a check box, what is left of a
+        // button's outline. Text is a line's height and drawn in strokes.
+        const bool textLike = !(group.shapes == 1 && group.hollow) && height >= std::max(6, glyph * 6 / 10) &&
+                              height <= glyph * 2 && group.box.width() >= height * 8 / 10 &&
+                              group.ink * 100 <= 55 * group.box.width() * height;
+        if (!textLike)
+            continue;
+        forEachPixel(faint[i].shape, [&](int px, int py) {
+            std::uint8_t &pixel = image.at(px, py);
+            pixel = static_cast<std::uint8_t>(255 - (255 - pixel) * 255 / (255 - group.darkest));
+        });
+    }
+}
+
 // The outlines of buttons, text fields, drop-down lists and group boxes sit a
 // few pixels from the text they frame, and their sides come back as "|", "]"
 // or "[" beside it. An outline is a shape whose ink lies along the edges of its
@@ -637,6 +745,7 @@ Prepared prepare(const QImage &source, const Options &options) {
         // Filled shapes first: their rows would pass for thick rules.
         makeFilledShapesLight(grey);
         evenOutBackground(grey, std::max(9, 3 * typicalStrokeWidth(grey, rowBackgrounds(grey))));
+        darkenFaintText(grey);
         removeOutlines(grey);
         removeStrayMarks(grey);
         const std::vector<int> backgrounds = rowBackgrounds(grey);

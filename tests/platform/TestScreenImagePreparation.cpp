@@ -405,6 +405,60 @@ private slots:
         QCOMPARE(darkPixels(image, inside(button)), buttonTextBefore);
     }
 
+    // Greyed-out text becomes dark enough to read, and nothing else changes:
+    // plain text, a check box's light frame, the filled dots of a title bar
+    // and marks lighter than any text.
+    void faintTextIsDarkenedAndNothingElse_data() {
+        QTest::addColumn<int>("pixelSize");
+        QTest::newRow("12 px") << 12;
+        QTest::newRow("16 px") << 16;
+        QTest::newRow("28 px") << 28;
+    }
+
+    void faintTextIsDarkenedAndNothingElse() {
+        QFETCH(int, pixelSize);
+        const int row = pixelSize * 2;
+        QImage menu(pixelSize * 16, row * 5, QImage::Format_RGB32);
+        menu.fill(Qt::white);
+        QPainter painter(&menu);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QFont font("Noto Sans CJK SC");
+        font.setPixelSize(pixelSize);
+        painter.setFont(font);
+        const auto rowRect = [&](int i) {
+            return QRect(pixelSize * 2, i * row, pixelSize * 13, row);
+        };
+        painter.setPen(QColor(0x1d, 0x1d, 0x1f));
+        painter.drawText(rowRect(0), Qt::AlignVCenter, "新建窗口");
+        painter.setPen(QColor(0xbe, 0xbe, 0xbe));
+        painter.drawText(rowRect(1), Qt::AlignVCenter, "另存为 Save As");
+        painter.setPen(QColor(0xe0, 0xe0, 0xe0));
+        painter.drawText(rowRect(2), Qt::AlignVCenter, "水印 Draft");
+        const QRect box(pixelSize / 2, 3 * row + pixelSize / 2, pixelSize, pixelSize);
+        painter.setPen(QColor(0xc0, 0xc0, 0xc0));
+        painter.drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0xc0, 0xc0, 0xc0));
+        for (int i = 0; i < 5; ++i)
+            painter.drawEllipse(QRectF(pixelSize * 2 + i * pixelSize * 2, 4 * row + pixelSize / 2, pixelSize, pixelSize));
+        painter.end();
+        GreyImage image = ScreenImagePreparation::toGrey(menu);
+        const GreyImage before = image;
+        QCOMPARE(darkPixels(image, rowRect(1)), 0);
+
+        ScreenImagePreparation::darkenFaintText(image);
+
+        QVERIFY2(pixelsDarkerThan(image, rowRect(1), 60) > pixelSize * 4,
+                 qPrintable(QString::number(pixelsDarkerThan(image, rowRect(1), 60))));
+        // Only the greyed-out row changed.
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                if (!rowRect(1).contains(x, y) && image.at(x, y) != before.at(x, y))
+                    QFAIL(qPrintable(QString("pixel %1,%2 changed").arg(x).arg(y)));
+            }
+        }
+    }
+
     // The chevron of a drop-down list goes; a dash alone
     // in a cell, a full stop after the text, the dot of 讠 in a bold heading
     // and a tilde stay.

@@ -203,6 +203,7 @@ private slots:
         QTest::newRow("table header of short words") << "header";
         QTest::newRow("switches, a ticked box and a light default button") << "switches";
         QTest::newRow("drop-down lists") << "dropdowns";
+        QTest::newRow("greyed-out menu items") << "disabled";
     }
 
     void screenLayouts() {
@@ -224,6 +225,28 @@ private slots:
                 painter.setPen(i == 1 ? QColor(Qt::white) : QColor(0x1d, 0x1d, 0x1f));
                 painter.drawText(14, 5 + i * 28 + 19, truth.at(i));
             }
+        } else if (layout == "disabled") {
+            // Disabled items in the light grey of Qt's own menus, and a
+            // ticked item whose box is a light frame.
+            truth = QStringList{"新建窗口 Ctrl+N", "另存为…", "Save As", "自动换行"};
+            const QList<bool> enabled = {true, false, false, true};
+            image = QImage(240, 4 * 30 + 10, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setFont(font);
+            painter.setRenderHint(QPainter::Antialiasing);
+            for (int i = 0; i < truth.size(); ++i) {
+                painter.setPen(enabled.at(i) ? QColor(0x1d, 0x1d, 0x1f) : QColor(0xbe, 0xbe, 0xbe));
+                const QStringList parts = truth.at(i).split(' ');
+                painter.drawText(34, 5 + i * 30 + 20, parts.first());
+                if (parts.size() > 1)
+                    painter.drawText(160, 5 + i * 30 + 20, parts.last());
+            }
+            painter.setPen(QColor(0xc8, 0xc8, 0xc8));
+            painter.drawRect(QRectF(10.5, 5 + 3 * 30 + 7.5, 14, 14));
+            painter.setPen(QPen(QColor(0x1d, 0x1d, 0x1f), 2));
+            painter.drawPolyline(QPolygonF{QPointF(13, 5 + 3 * 30 + 14), QPointF(17, 5 + 3 * 30 + 18),
+                                           QPointF(23, 5 + 3 * 30 + 10)});
         } else if (layout == "button") {
             truth = QStringList{"保存设置 Cancel"};
             image = QImage(300, 60, QImage::Format_RGB32);

@@ -430,8 +430,9 @@ void evenOutBackground(GreyImage &image, int size) {
 // that Tesseract's page threshold takes it for paper and the line is lost.
 // Light shapes that stand together as a word or more on a line, as tall as
 // text, and are drawn in strokes rather than filled, are stretched so that
-// their darkest pixel becomes black. Lighter marks (a border's remains, the
-// dots of a window's title bar) and shapes with dark ink stay as they are.
+// their darkest pixel becomes black. Filled shapes (the coloured dots of a
+// title bar), lighter marks (a border's remains) and shapes with dark ink stay
+// as they are.
 void darkenFaintText(GreyImage &image) {
     constexpr int paper = 235;    // lighter than this is paper, or a glyph's halo
     constexpr int darkInk = 110;  // a shape with a pixel this dark is plain text
@@ -479,7 +480,15 @@ void darkenFaintText(GreyImage &image) {
             if (middle.contains(px, py))
                 candidate.hollow = false;
         });
-        if (candidate.darkest >= darkInk && candidate.darkest <= lightest)
+        // Text is drawn in strokes; a blob of one flat colour (a dot of a
+        // title bar, a badge) is not. Its pixels nearly all have the shape's
+        // darkest value, where a glyph's core is its strokes without their
+        // soft edges. The full stop of small text is too small to tell.
+        int core = 0;
+        const int coreLimit = (candidate.darkest + paper) / 2;
+        forEachPixel(i, [&](int px, int py) { core += image.at(px, py) <= coreLimit ? 1 : 0; });
+        const bool filled = w >= 4 && h >= 4 && core * 10 >= w * h * 6;
+        if (candidate.darkest >= darkInk && candidate.darkest <= lightest && !filled)
             faint.push_back(candidate);
     }
     // Shapes on one line (sharing rows) less than a glyph apart form a group.

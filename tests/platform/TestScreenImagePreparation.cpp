@@ -406,8 +406,8 @@ private slots:
     }
 
     // Greyed-out text becomes dark enough to read, and nothing else changes:
-    // plain text, a check box's light frame, the filled dots of a title bar
-    // and marks lighter than any text.
+    // plain text, a check box's light frame, a row of filled dots and marks
+    // lighter than any text.
     void faintTextIsDarkenedAndNothingElse_data() {
         QTest::addColumn<int>("pixelSize");
         QTest::newRow("12 px") << 12;
@@ -439,8 +439,10 @@ private slots:
         painter.drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(0xc0, 0xc0, 0xc0));
-        for (int i = 0; i < 5; ++i)
-            painter.drawEllipse(QRectF(pixelSize * 2 + i * pixelSize * 2, 4 * row + pixelSize / 2, pixelSize, pixelSize));
+        // The dots of a title bar, close enough together to pass for a word.
+        const int dot = pixelSize / 2;
+        for (int i = 0; i < 6; ++i)
+            painter.drawEllipse(QRectF(pixelSize * 2 + i * 2 * dot, 4 * row + dot, dot, dot));
         painter.end();
         GreyImage image = ScreenImagePreparation::toGrey(menu);
         const GreyImage before = image;

@@ -430,10 +430,10 @@ void evenOutBackground(GreyImage &image, int size) {
 // that Tesseract's page threshold takes it for paper and the line is lost.
 // Light shapes that stand together as a word or more on a line, as tall as
 // text, and are drawn in strokes rather than filled, are stretched so that
-// their darkest pixel becomes black. Filled shapes (the coloured dots of a
-// title bar), lighter marks (a border's remains) and shapes with dark ink stay
-// as they are.
-void darkenFaintText(GreyImage &image) {
+// their darkest pixel becomes black. Filled or coloured shapes (the icons of
+// a tool strip), lighter marks (a border's remains) and shapes with dark ink
+// stay as they are. The source gives the colours; it may be null.
+void darkenFaintText(GreyImage &image, const QImage &source) {
     constexpr int paper = 235;    // lighter than this is paper, or a glyph's halo
     constexpr int darkInk = 110;  // a shape with a pixel this dark is plain text
     constexpr int lightest = 200; // a shape whose darkest pixel is lighter is no text
@@ -445,6 +445,16 @@ void darkenFaintText(GreyImage &image) {
     const int glyph = medianShapeHeight(boxes);
     if (glyph <= 0)
         return;
+    const QImage colours = source.size() == QSize(image.width, image.height)
+                               ? source.convertToFormat(QImage::Format_RGB32)
+                               : QImage();
+    // How far from grey the source is at (x, y).
+    const auto chroma = [&colours](int x, int y) {
+        if (colours.isNull())
+            return 0;
+        const QRgb pixel = reinterpret_cast<const QRgb *>(colours.constScanLine(y))[x];
+        return std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)}) - std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+    };
     // Calls f(x, y) for each pixel of shape i, in image coordinates.
     const auto forEachPixel = [&](int i, auto &&f) {
         l_int32 left, top, width, height;
@@ -484,11 +494,22 @@ void darkenFaintText(GreyImage &image) {
         // title bar, a badge) is not. Its pixels nearly all have the shape's
         // darkest value, where a glyph's core is its strokes without their
         // soft edges. The full stop of small text is too small to tell.
+        // Greyed-out text is grey: a coloured shape is an icon, or what the
+        // even background left of one (its rim).
+        if (candidate.darkest < darkInk || candidate.darkest > lightest)
+            continue;
         int core = 0;
+        int coreChroma = 0;
         const int coreLimit = (candidate.darkest + paper) / 2;
-        forEachPixel(i, [&](int px, int py) { core += image.at(px, py) <= coreLimit ? 1 : 0; });
+        forEachPixel(i, [&](int px, int py) {
+            if (image.at(px, py) <= coreLimit) {
+                ++core;
+                coreChroma += chroma(px, py);
+            }
+        });
         const bool filled = w >= 4 && h >= 4 && core * 10 >= w * h * 6;
-        if (candidate.darkest >= darkInk && candidate.darkest <= lightest && !filled)
+        const bool colourful = core > 0 && coreChroma / core >= 60;
+        if (!filled && !colourful)
             faint.push_back(candidate);
     }
     // Shapes on one line (sharing rows) less than a glyph apart form a group.
@@ -754,7 +775,7 @@ Prepared prepare(const QImage &source, const Options &options) {
         // Filled shapes first: their rows would pass for thick rules.
         makeFilledShapesLight(grey);
         evenOutBackground(grey, std::max(9, 3 * typicalStrokeWidth(grey, rowBackgrounds(grey))));
-        darkenFaintText(grey);
+        darkenFaintText(grey, source);
         removeOutlines(grey);
         removeStrayMarks(grey);
         const std::vector<int> backgrounds = rowBackgrounds(grey);

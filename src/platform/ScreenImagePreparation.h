@@ -63,9 +63,9 @@ void makeFilledShapesLight(GreyImage &image);
 // fill) made white, text keeping its contrast; size is more than a stroke's
 // width. Dark areas are taken for text (the inside of a dense bold glyph).
 void evenOutBackground(GreyImage &image, int size);
-// Runs of text too light for Tesseract (greyed out) stretched to black; on a
-// white background.
-void darkenFaintText(GreyImage &image);
+// Grey text too light for Tesseract (greyed out) stretched to black; on a
+// white background. source is the image before preparation, for its colours.
+void darkenFaintText(GreyImage &image, const QImage &source);
 // The outlines of buttons, fields and boxes painted white.
 void removeOutlines(GreyImage &image);
 // Small marks of thin strokes far from other ink (the chevron of a drop-down

@@ -406,8 +406,8 @@ private slots:
     }
 
     // Greyed-out text becomes dark enough to read, and nothing else changes:
-    // plain text, a check box's light frame, a row of filled dots and marks
-    // lighter than any text.
+    // plain text, a check box's light frame, a row of filled dots, the rims
+    // of coloured icons and marks lighter than any text.
     void faintTextIsDarkenedAndNothingElse_data() {
         QTest::addColumn<int>("pixelSize");
         QTest::newRow("12 px") << 12;
@@ -418,7 +418,7 @@ private slots:
     void faintTextIsDarkenedAndNothingElse() {
         QFETCH(int, pixelSize);
         const int row = pixelSize * 2;
-        QImage menu(pixelSize * 16, row * 5, QImage::Format_RGB32);
+        QImage menu(pixelSize * 16, row * 6, QImage::Format_RGB32);
         menu.fill(Qt::white);
         QPainter painter(&menu);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -443,12 +443,20 @@ private slots:
         const int dot = pixelSize / 2;
         for (int i = 0; i < 6; ++i)
             painter.drawEllipse(QRectF(pixelSize * 2 + i * 2 * dot, 4 * row + dot, dot, dot));
+        // The rims of a tool strip's coloured icons, as light as the greyed-out text.
+        painter.setBrush(Qt::NoBrush);
+        const QList<QColor> icons{QColor(0xe5, 0x48, 0x4d), QColor(0x30, 0xa4, 0x6c), QColor(0xf5, 0xa6, 0x23),
+                                  QColor(0x5b, 0x6b, 0xf0)};
+        for (int i = 0; i < 6; ++i) {
+            painter.setPen(QPen(icons.at(i % icons.size()), 1.5));
+            painter.drawRoundedRect(QRectF(pixelSize * 2 + i * 2 * dot, 5 * row + dot, dot, dot), 2, 2);
+        }
         painter.end();
         GreyImage image = ScreenImagePreparation::toGrey(menu);
         const GreyImage before = image;
         QCOMPARE(darkPixels(image, rowRect(1)), 0);
 
-        ScreenImagePreparation::darkenFaintText(image);
+        ScreenImagePreparation::darkenFaintText(image, menu);
 
         QVERIFY2(pixelsDarkerThan(image, rowRect(1), 60) > pixelSize * 4,
                  qPrintable(QString::number(pixelsDarkerThan(image, rowRect(1), 60))));

@@ -509,7 +509,12 @@ void darkenFaintText(GreyImage &image, const QImage &source) {
         });
         const bool filled = w >= 4 && h >= 4 && core * 10 >= w * h * 6;
         const bool colourful = core > 0 && coreChroma / core >= 60;
-        if (!filled && !colourful)
+        // A stretch of a light rule or frame is thinner than any stroke is
+        // long, and a frame round a cell or a field is wider than a glyph
+        // with nothing in its middle.
+        const bool rule = (h <= 2 && w > glyph * 3 / 2) || (w <= 2 && h > glyph * 3 / 2) ||
+                          (candidate.hollow && std::max(w, h) > glyph * 2);
+        if (!filled && !colourful && !rule)
             faint.push_back(candidate);
     }
     // Shapes on one line (sharing rows) less than a glyph apart form a group.

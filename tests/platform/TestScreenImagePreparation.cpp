@@ -407,7 +407,8 @@ private slots:
 
     // Greyed-out text becomes dark enough to read, and nothing else changes:
     // plain text, a check box's light frame, a row of filled dots, the rims
-    // of coloured icons and marks lighter than any text.
+    // of coloured icons, the frames of header cells and marks lighter than
+    // any text.
     void faintTextIsDarkenedAndNothingElse_data() {
         QTest::addColumn<int>("pixelSize");
         QTest::newRow("12 px") << 12;
@@ -418,7 +419,7 @@ private slots:
     void faintTextIsDarkenedAndNothingElse() {
         QFETCH(int, pixelSize);
         const int row = pixelSize * 2;
-        QImage menu(pixelSize * 16, row * 6, QImage::Format_RGB32);
+        QImage menu(pixelSize * 16, row * 7, QImage::Format_RGB32);
         menu.fill(Qt::white);
         QPainter painter(&menu);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -451,6 +452,11 @@ private slots:
             painter.setPen(QPen(icons.at(i % icons.size()), 1.5));
             painter.drawRoundedRect(QRectF(pixelSize * 2 + i * 2 * dot, 5 * row + dot, dot, dot), 2, 2);
         }
+        // The light frames of two header cells side by side.
+        painter.setPen(QColor(0xc8, 0xc8, 0xc8));
+        for (int i = 0; i < 2; ++i)
+            painter.drawRect(QRectF(pixelSize * 2 + i * (pixelSize * 5 + 2), 6 * row + 2, pixelSize * 5, pixelSize * 1.3)
+                                 .adjusted(0.5, 0.5, -0.5, -0.5));
         painter.end();
         GreyImage image = ScreenImagePreparation::toGrey(menu);
         const GreyImage before = image;

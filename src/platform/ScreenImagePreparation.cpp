@@ -426,25 +426,41 @@ void evenOutBackground(GreyImage &image, int size) {
     }
 }
 
-// Greyed-out text (a disabled menu item or button, a placeholder) is so light
-// that Tesseract's page threshold takes it for paper and the line is lost.
-// Light shapes that stand together as a word or more on a line, as tall as
-// text, and are drawn in strokes rather than filled, are stretched so that
-// their darkest pixel becomes black. Filled or coloured shapes (the icons of
-// a tool strip), lighter marks (a border's remains) and shapes with dark ink
-// stay as they are. The source gives the colours; it may be null.
-void darkenFaintText(GreyImage &image, const QImage &source) {
-    constexpr int paper = 235;    // lighter than this is paper, or a glyph's halo
+namespace {
+
+// A light shape that may belong to greyed-out text.
+struct FaintShape {
+    int index = 0; // among the shapes found
+    QRect box;
+    int darkest = 255;
+    int ink = 0;
+    bool hollow = true; // no ink in the middle half of its box
+};
+
+// Calls f(x, y), in image coordinates, for each pixel of shape `index`.
+template <typename F> void forEachPixelOf(const Shapes &shapes, int index, F &&f) {
+    l_int32 left, top, width, height;
+    boxaGetBoxGeometry(shapes.boxes.get(), index, &left, &top, &width, &height);
+    const PixPointer shape(pixaGetPix(shapes.images.get(), index, L_CLONE));
+    const l_uint32 *data = pixGetData(shape.get());
+    const l_int32 wordsPerLine = pixGetWpl(shape.get());
+    for (int dy = 0; dy < height; ++dy) {
+        const l_uint32 *line = data + static_cast<ptrdiff_t>(dy) * wordsPerLine;
+        for (int dx = 0; dx < width; ++dx) {
+            if (GET_DATA_BIT(line, dx))
+                f(left + dx, top + dy);
+        }
+    }
+}
+
+constexpr int faintPaper = 235; // lighter than this is paper, or a glyph's halo
+
+// The shapes lighter than text's ink and dark enough to be greyed-out text,
+// drawn in grey strokes: no filled blobs, coloured icons, rules or frames,
+// nor what the image's edge cuts.
+std::vector<FaintShape> faintShapes(const GreyImage &image, const QImage &source, const Shapes &shapes, int glyph) {
     constexpr int darkInk = 110;  // a shape with a pixel this dark is plain text
     constexpr int lightest = 200; // a shape whose darkest pixel is lighter is no text
-    const Shapes found = shapesDarkerThan(image, paper, true);
-    BOXA *boxes = found.boxes.get();
-    PIXA *shapes = found.images.get();
-    if (!boxes || !shapes)
-        return;
-    const int glyph = medianShapeHeight(boxes);
-    if (glyph <= 0)
-        return;
     const QImage colours = source.size() == QSize(image.width, image.height)
                                ? source.convertToFormat(QImage::Format_RGB32)
                                : QImage();
@@ -453,55 +469,33 @@ void darkenFaintText(GreyImage &image, const QImage &source) {
         if (colours.isNull())
             return 0;
         const QRgb pixel = reinterpret_cast<const QRgb *>(colours.constScanLine(y))[x];
-        return std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)}) - std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+        return std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)}) -
+               std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
     };
-    // Calls f(x, y) for each pixel of shape i, in image coordinates.
-    const auto forEachPixel = [&](int i, auto &&f) {
-        l_int32 left, top, width, height;
-        boxaGetBoxGeometry(boxes, i, &left, &top, &width, &height);
-        const PixPointer shape(pixaGetPix(shapes, i, L_CLONE));
-        const l_uint32 *data = pixGetData(shape.get());
-        const l_int32 wordsPerLine = pixGetWpl(shape.get());
-        for (int dy = 0; dy < height; ++dy) {
-            const l_uint32 *line = data + static_cast<ptrdiff_t>(dy) * wordsPerLine;
-            for (int dx = 0; dx < width; ++dx) {
-                if (GET_DATA_BIT(line, dx))
-                    f(left + dx, top + dy);
-            }
-        }
-    };
-    struct Faint {
-        int shape = 0;
-        QRect box;
-        int darkest = 255;
-        int ink = 0;
-        bool hollow = true; // no ink in the middle half of its box
-        size_t group = 0;
-    };
-    std::vector<Faint> faint;
-    for (int i = 0; i < pixaGetCount(shapes); ++i) {
+    std::vector<FaintShape> faint;
+    for (int i = 0; i < boxaGetCount(shapes.boxes.get()); ++i) {
         l_int32 x, y, w, h;
-        boxaGetBoxGeometry(boxes, i, &x, &y, &w, &h);
-        Faint candidate{i, QRect(x, y, w, h), 255, 0, true, faint.size()};
+        boxaGetBoxGeometry(shapes.boxes.get(), i, &x, &y, &w, &h);
+        FaintShape candidate{i, QRect(x, y, w, h), 255, 0, true};
         const QRect middle(x + w / 4, y + h / 4, w - 2 * (w / 4), h - 2 * (h / 4));
-        forEachPixel(i, [&](int px, int py) {
+        forEachPixelOf(shapes, i, [&](int px, int py) {
             candidate.darkest = std::min<int>(candidate.darkest, image.at(px, py));
             ++candidate.ink;
             if (middle.contains(px, py))
                 candidate.hollow = false;
         });
+        if (candidate.darkest < darkInk || candidate.darkest > lightest)
+            continue;
         // Text is drawn in strokes; a blob of one flat colour (a dot of a
         // title bar, a badge) is not. Its pixels nearly all have the shape's
         // darkest value, where a glyph's core is its strokes without their
         // soft edges. The full stop of small text is too small to tell.
         // Greyed-out text is grey: a coloured shape is an icon, or what the
         // even background left of one (its rim).
-        if (candidate.darkest < darkInk || candidate.darkest > lightest)
-            continue;
         int core = 0;
         int coreChroma = 0;
-        const int coreLimit = (candidate.darkest + paper) / 2;
-        forEachPixel(i, [&](int px, int py) {
+        const int coreLimit = (candidate.darkest + faintPaper) / 2;
+        forEachPixelOf(shapes, i, [&](int px, int py) {
             if (image.at(px, py) <= coreLimit) {
                 ++core;
                 coreChroma += chroma(px, py);
@@ -514,55 +508,86 @@ void darkenFaintText(GreyImage &image, const QImage &source) {
         // with nothing in its middle.
         const bool rule = (h <= 2 && w > glyph * 3 / 2) || (w <= 2 && h > glyph * 3 / 2) ||
                           (candidate.hollow && std::max(w, h) > glyph * 2);
-        if (!filled && !colourful && !rule)
+        // What the selection's edge cuts through (the icons of a strip above
+        // it) cannot be read; made dark, it reads as a line of stray letters.
+        const bool cut = x == 0 || y == 0 || x + w == image.width || y + h == image.height;
+        if (!filled && !colourful && !rule && !cut)
             faint.push_back(candidate);
     }
-    // Shapes on one line (sharing rows) less than a glyph apart form a group.
-    // Sorted by their left edge, each shape meets only those that start
-    // before it ends, plus the gap.
-    std::sort(faint.begin(), faint.end(), [](const Faint &a, const Faint &b) { return a.box.left() < b.box.left(); });
-    for (size_t i = 0; i < faint.size(); ++i)
-        faint[i].group = i;
-    const auto root = [&faint](size_t i) {
-        while (faint[i].group != i)
-            i = faint[i].group = faint[faint[i].group].group;
+    return faint;
+}
+
+// For each shape, the index of its group: shapes on one line (sharing rows)
+// less than a glyph apart. The shapes come sorted by their left edge, so each
+// meets only those that start before it ends, plus the gap.
+std::vector<size_t> groupsOnLines(const std::vector<FaintShape> &shapes, int glyph) {
+    std::vector<size_t> parent(shapes.size());
+    for (size_t i = 0; i < parent.size(); ++i)
+        parent[i] = i;
+    const auto root = [&parent](size_t i) {
+        while (parent[i] != i)
+            i = parent[i] = parent[parent[i]];
         return i;
     };
-    for (size_t i = 0; i < faint.size(); ++i) {
-        const QRect &a = faint[i].box;
-        for (size_t j = i + 1; j < faint.size() && faint[j].box.left() <= a.right() + glyph; ++j) {
-            const QRect &b = faint[j].box;
+    for (size_t i = 0; i < shapes.size(); ++i) {
+        const QRect &a = shapes[i].box;
+        for (size_t j = i + 1; j < shapes.size() && shapes[j].box.left() <= a.right() + glyph; ++j) {
+            const QRect &b = shapes[j].box;
             if (a.top() <= b.bottom() && b.top() <= a.bottom())
-                faint[root(i)].group = root(j);
+                parent[root(i)] = root(j);
         }
     }
+    for (size_t i = 0; i < parent.size(); ++i)
+        parent[i] = root(i);
+    return parent;
+}
+
+} // namespace
+
+// Greyed-out text (a disabled menu item or button, a placeholder) is so light
+// that Tesseract's page threshold takes it for paper and the line is lost.
+// Light grey shapes that stand together as a word or more on a line, as tall
+// as text, are stretched so that their darkest pixel becomes black. Filled or
+// coloured shapes (the icons of a tool strip), rules and frames, shapes cut
+// by the image's edge, lighter marks (a border's remains) and shapes with dark
+// ink stay as they are.
+void darkenFaintText(GreyImage &image, const QImage &source) {
+    const Shapes found = shapesDarkerThan(image, faintPaper, true);
+    if (!found.boxes || !found.images)
+        return;
+    const int glyph = medianShapeHeight(found.boxes.get());
+    if (glyph <= 0)
+        return;
+    std::vector<FaintShape> faint = faintShapes(image, source, found, glyph);
+    std::sort(faint.begin(), faint.end(),
+              [](const FaintShape &a, const FaintShape &b) { return a.box.left() < b.box.left(); });
+    const std::vector<size_t> groupOf = groupsOnLines(faint, glyph);
     struct Group {
         QRect box;
         int darkest = 255;
         int ink = 0;
         int shapes = 0;
-        bool hollow = false;
+        bool loneHollow = false; // one shape, and that one hollow
     };
     std::vector<Group> groups(faint.size());
     for (size_t i = 0; i < faint.size(); ++i) {
-        Group &group = groups[root(i)];
+        Group &group = groups[groupOf[i]];
         group.box = group.box.united(faint[i].box);
         group.darkest = std::min(group.darkest, faint[i].darkest);
         group.ink += faint[i].ink;
-        group.hollow = faint[i].hollow;
-        ++group.shapes;
+        group.loneHollow = ++group.shapes == 1 && faint[i].hollow;
     }
     for (size_t i = 0; i < faint.size(); ++i) {
-        const Group &group = groups[root(i)];
+        const Group &group = groups[groupOf[i]];
         const int height = group.box.height();
         // A lone hollow shape is a frame: a check box, what is left of a
         // button's outline. Text is a line's height and drawn in strokes.
-        const bool textLike = !(group.shapes == 1 && group.hollow) && height >= std::max(6, glyph * 6 / 10) &&
-                              height <= glyph * 2 && group.box.width() >= height * 8 / 10 &&
+        const bool textLike = !group.loneHollow && height >= std::max(6, glyph * 6 / 10) && height <= glyph * 2 &&
+                              group.box.width() >= height * 8 / 10 &&
                               group.ink * 100 <= 55 * group.box.width() * height;
         if (!textLike)
             continue;
-        forEachPixel(faint[i].shape, [&](int px, int py) {
+        forEachPixelOf(found, faint[i].index, [&](int px, int py) {
             std::uint8_t &pixel = image.at(px, py);
             pixel = static_cast<std::uint8_t>(255 - (255 - pixel) * 255 / (255 - group.darkest));
         });

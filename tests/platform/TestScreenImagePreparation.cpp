@@ -407,8 +407,8 @@ private slots:
 
     // Greyed-out text becomes dark enough to read, and nothing else changes:
     // plain text, a check box's light frame, a row of filled dots, the rims
-    // of coloured icons, the frames of header cells and marks lighter than
-    // any text.
+    // of coloured icons, the frames of header cells, text cut by the image's
+    // edge and marks lighter than any text.
     void faintTextIsDarkenedAndNothingElse_data() {
         QTest::addColumn<int>("pixelSize");
         QTest::newRow("12 px") << 12;
@@ -433,6 +433,8 @@ private slots:
         painter.drawText(rowRect(0), Qt::AlignVCenter, "新建窗口");
         painter.setPen(QColor(0xbe, 0xbe, 0xbe));
         painter.drawText(rowRect(1), Qt::AlignVCenter, "另存为 Save As");
+        // Greyed-out text that the selection's top edge cuts through.
+        painter.drawText(pixelSize * 9, pixelSize / 3, "草稿 Draft");
         painter.setPen(QColor(0xe0, 0xe0, 0xe0));
         painter.drawText(rowRect(2), Qt::AlignVCenter, "水印 Draft");
         const QRect box(pixelSize / 2, 3 * row + pixelSize / 2, pixelSize, pixelSize);

@@ -461,14 +461,14 @@ constexpr int faintPaper = 235; // lighter than this is paper, or a glyph's halo
 std::vector<FaintShape> faintShapes(const GreyImage &image, const QImage &source, const Shapes &shapes, int glyph) {
     constexpr int darkInk = 110;  // a shape with a pixel this dark is plain text
     constexpr int lightest = 200; // a shape whose darkest pixel is lighter is no text
-    const QImage colours = source.size() == QSize(image.width, image.height)
-                               ? source.convertToFormat(QImage::Format_RGB32)
-                               : QImage();
-    // How far from grey the source is at (x, y).
-    const auto chroma = [&colours](int x, int y) {
-        if (colours.isNull())
+    // How far from grey the source is at (x, y). Asked only of the few
+    // pixels of light shapes, so the source is not converted as a whole.
+    const bool coloured =
+        source.size() == QSize(image.width, image.height) && source.format() != QImage::Format_Grayscale8;
+    const auto chroma = [&source, coloured](int x, int y) {
+        if (!coloured)
             return 0;
-        const QRgb pixel = reinterpret_cast<const QRgb *>(colours.constScanLine(y))[x];
+        const QRgb pixel = source.pixel(x, y);
         return std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)}) -
                std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
     };

@@ -26,8 +26,9 @@ namespace ScreenImagePreparation {
 constexpr int maximumSide = 32767;
 
 struct Options {
-    // Backgrounds made white, filled shapes made light, outlines and rules
-    // removed, small text enlarged; otherwise only the grey conversion.
+    // Backgrounds made white, filled shapes made light, greyed-out text made
+    // dark, outlines and rules removed, small text enlarged; otherwise only
+    // the grey conversion.
     bool preprocess = true;
     // Text lines lower than this (in pixels) are enlarged to about this height.
     int targetLineHeight = 40;

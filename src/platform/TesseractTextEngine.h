@@ -15,8 +15,8 @@ struct TesseractTextEngineOptions {
     QString dataPath;
     // Tesseract's page segmentation mode (6: one uniform block of text).
     int pageSegmentationMode = 6;
-    // Grey conversion, dark backgrounds made light, grid lines removed,
-    // small text enlarged, a margin added.
+    // Grey conversion, dark backgrounds made light, greyed-out text made
+    // dark, grid lines removed, small text enlarged, a margin added.
     bool preprocess = true;
     // Text lines shorter than this (in pixels) are enlarged to about this height.
     int targetLineHeight = 40;

@@ -555,8 +555,11 @@ void darkenFaintText(GreyImage &image, const QImage &source) {
     const Shapes found = shapesDarkerThan(image, faintPaper, true);
     if (!found.boxes || !found.images)
         return;
+    // Where most shapes are smaller than the smallest text, they are a
+    // photo's grain, and what looks like a faint word in it is none.
+    constexpr int smallestGlyph = 5;
     const int glyph = medianShapeHeight(found.boxes.get());
-    if (glyph <= 0)
+    if (glyph < smallestGlyph)
         return;
     std::vector<FaintShape> faint = faintShapes(image, source, found, glyph);
     std::sort(faint.begin(), faint.end(),

@@ -1,5 +1,6 @@
 #include "ScreenImagePreparation.h"
 
+#include "TestSupport.h"
 #include "TextImages.h"
 
 #include <QPainter>
@@ -475,6 +476,21 @@ private slots:
                     QFAIL(qPrintable(QString("pixel %1,%2 changed").arg(x).arg(y)));
             }
         }
+    }
+
+    // A photograph's grain holds light shapes in rows that pass for faint
+    // words; they stay as they are, or Tesseract spends its time on them.
+    void aPhotoHoldsNoFaintText() {
+        const QImage photo(TestSupport::sourceDir() + "/tests/platform/data/photo-like-1600x900.jpg");
+        QVERIFY(!photo.isNull());
+        GreyImage image = ScreenImagePreparation::toGrey(photo);
+        ScreenImagePreparation::makeBackgroundLight(image);
+        ScreenImagePreparation::evenOutBackground(image, 9);
+        const GreyImage before = image;
+
+        ScreenImagePreparation::darkenFaintText(image, photo);
+
+        QVERIFY(image.pixels == before.pixels);
     }
 
     // The chevron of a drop-down list goes; a dash alone

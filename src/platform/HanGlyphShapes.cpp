@@ -13,8 +13,10 @@ namespace HanGlyphShapes {
 
 namespace {
 
-// Pixels darker than half count toward the inked box.
+// Pixels with half the strongest ink around count toward the inked box.
 constexpr float inkedHalf = 0.5f;
+// Less ink than this anywhere is paper.
+constexpr float faintestInk = 0.15f;
 // Subsamples per cell side when a shape is taken.
 constexpr int subsamples = 3;
 
@@ -65,10 +67,21 @@ std::optional<Shape> fromInk(const InkImage &image, const QRect &area) {
     const auto ink = [&image](int x, int y) {
         return image.ink[size_t(y) * size_t(image.width) + size_t(x)];
     };
+    // Text in a pale colour (a code comment, greyed-out text) is as much a
+    // glyph as black text: its inked box is where its ink reaches half of
+    // its strongest.
+    float strongest = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int x = box.left(); x <= box.right(); ++x)
+            strongest = std::max(strongest, ink(x, y));
+    }
+    if (strongest < faintestInk)
+        return std::nullopt;
+    const float inked = strongest * inkedHalf;
     int left = box.right() + 1, right = box.left() - 1, top = box.bottom() + 1, bottom = box.top() - 1;
     for (int y = box.top(); y <= box.bottom(); ++y) {
         for (int x = box.left(); x <= box.right(); ++x) {
-            if (ink(x, y) >= inkedHalf) {
+            if (ink(x, y) >= inked) {
                 left = std::min(left, x);
                 right = std::max(right, x);
                 top = std::min(top, y);

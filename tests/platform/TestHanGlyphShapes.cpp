@@ -20,7 +20,8 @@ const Pair pairs[] = {{U'会', U'會'}, {U'说', U'說'}, {U'发', U'發'}, {U'�
                       {U'经', U'經'}, {U'试', U'試'}, {U'单', U'單'}, {U'这', U'這'}, {U'时', U'時'}};
 
 // The shape of c drawn by Qt in family at pixelSize, with a margin around.
-std::optional<HanGlyphShapes::Shape> drawnShape(char32_t c, const QString &family, int pixelSize) {
+std::optional<HanGlyphShapes::Shape> drawnShape(char32_t c, const QString &family, int pixelSize,
+                                                const QColor &colour = Qt::black) {
     QFont font(family);
     font.setPixelSize(pixelSize);
     QImage image(pixelSize * 2, pixelSize * 2, QImage::Format_Grayscale8);
@@ -28,7 +29,7 @@ std::optional<HanGlyphShapes::Shape> drawnShape(char32_t c, const QString &famil
     {
         QPainter painter(&image);
         painter.setFont(font);
-        painter.setPen(Qt::black);
+        painter.setPen(colour);
         painter.drawText(image.rect(), Qt::AlignCenter, QString::fromUcs4(&c, 1));
     }
     std::vector<float> ink(size_t(image.width()) * size_t(image.height()));
@@ -97,6 +98,32 @@ private slots:
         QVERIFY(small && large);
         QVERIFY2(HanGlyphShapes::distance(*small, *large) < 0.15,
                  qPrintable(QString::number(HanGlyphShapes::distance(*small, *large))));
+    }
+
+    // Text in a pale colour (a code comment, greyed-out text) is told apart
+    // as black text is; ink fainter than any text is paper.
+    void paleInkIsClosestToItsOwnForm() {
+        HanGlyphShapes::Font font;
+        int right = 0;
+        int compared = 0;
+        double margin = 0;
+        for (const Pair &pair : pairs) {
+            for (const bool onPageSimplified : {true, false}) {
+                const char32_t c = onPageSimplified ? pair.simplified : pair.traditional;
+                const std::optional<HanGlyphShapes::Shape> seen =
+                    drawnShape(c, "Noto Sans Mono CJK SC", 16, QColor(0xa8, 0xa8, 0xa8));
+                QVERIFY2(seen, qPrintable(QString::fromUcs4(&c, 1)));
+                const double toOwn = HanGlyphShapes::distance(*seen, *font.shape(c));
+                const double toOther = HanGlyphShapes::distance(
+                    *seen, *font.shape(onPageSimplified ? pair.traditional : pair.simplified));
+                right += toOwn < toOther ? 1 : 0;
+                margin += toOther - toOwn;
+                ++compared;
+            }
+        }
+        QVERIFY2(4 * right >= 3 * compared, qPrintable(QString("%1 of %2 right").arg(right).arg(compared)));
+        QVERIFY2(margin > 0.02 * compared, qPrintable(QString("mean margin %1").arg(margin / compared)));
+        QVERIFY(!drawnShape(U'會', "Noto Sans CJK TC", 18, QColor(0xe8, 0xe8, 0xe8)));
     }
 
     void blankInkHasNoShape() {

@@ -447,6 +447,47 @@ private slots:
         QVERIFY2(errorRate <= 0.1, qPrintable(QString("error rate %1 for:\n%2").arg(errorRate).arg(result)));
     }
 
+    // A comment in a pale syntax colour among lines of code holds the only
+    // Chinese of the crop; its glyphs still tell its script, for a reader of
+    // either script.
+    void aPaleCodeCommentKeepsItsScript_data() {
+        QTest::addColumn<QString>("comment");
+        QTest::addColumn<bool>("traditionalReader");
+        QTest::addColumn<QString>("otherForms");
+        QTest::newRow("Traditional comment, Simplified reader") << "# 轉換檔案格式" << false << "转换档";
+        QTest::newRow("Simplified comment, Traditional reader") << "# 转换文件格式" << true << "轉換";
+    }
+
+    void aPaleCodeCommentKeepsItsScript() {
+        QFETCH(QString, comment);
+        QFETCH(bool, traditionalReader);
+        QFETCH(QString, otherForms);
+        const QStringList lines = {"let total = items.map(x => x.price).sum();", comment,
+                                   "docker run --rm -p 8080:80 nginx:stable"};
+        QFont font("Noto Sans Mono CJK SC");
+        font.setPixelSize(18);
+        const QFontMetrics metrics(font);
+        QImage image(metrics.horizontalAdvance(lines.first()) + 30, 3 * (metrics.height() + 6) + 20,
+                     QImage::Format_RGB32);
+        image.fill(QColor(0x1e, 0x1e, 0x1e));
+        QPainter painter(&image);
+        painter.setFont(font);
+        for (int i = 0; i < lines.size(); ++i) {
+            painter.setPen(i == 1 ? QColor(0x6a, 0x99, 0x55) : QColor(0xd4, 0xd4, 0xd4));
+            painter.drawText(15, 10 + i * (metrics.height() + 6) + metrics.ascent(), lines.at(i));
+        }
+        painter.end();
+        TesseractTextEngine engine;
+        engine.setTraditionalChineseFirst(traditionalReader);
+
+        const QString result = joined(engine.run(image, settingsFor(allLanguages)));
+
+        for (const QChar c : otherForms)
+            QVERIFY2(!result.contains(c), qPrintable(QString("%1 in:\n%2").arg(c).arg(result)));
+        const double errorRate = TextImages::characterErrorRate(result, lines.join('\n'));
+        QVERIFY2(errorRate <= 0.1, qPrintable(QString("error rate %1 for:\n%2").arg(errorRate).arg(result)));
+    }
+
     // With no OMP_THREAD_LIMIT set, Tesseract's OpenMP regions stay on the
     // thread that recognises, whichever thread calls: a team of OpenMP threads
     // would fight the rest of the desktop for two cores.
